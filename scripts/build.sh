@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Configures (once) and builds incrementally into build/; the program folder is build/aeris/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+generator=()
+command -v ninja >/dev/null 2>&1 && generator=(-G Ninja)
+if [ ! -f build/CMakeCache.txt ]; then
+  cmake -S . -B build "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build build --parallel "$(nproc)"
