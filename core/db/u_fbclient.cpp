@@ -490,6 +490,8 @@ struct Statement::Impl {
         if (count == 0) return nullptr;
         IMetadataBuilder* b = inMeta->getBuilder(&st);
         st.check();
+        // Every value is sent in a type of its own choosing; lengths of fixed types are set
+        // explicitly, as the builder keeps the declared length otherwise.
         std::vector<QByteArray> texts(count);
         for (unsigned i = 0; i < count; ++i) {
             const QVariant& v = values[size_t(slotOfPlaceholder[i])];
@@ -505,17 +507,24 @@ struct Statement::Impl {
                 b->setCharSet(&st, i, declaredText ? declaredCs : kCharsetWin1251);
             } else if (v.typeId() == QMetaType::Bool && declared == SQL_BOOLEAN) {
                 b->setType(&st, i, SQL_BOOLEAN | 1u);
+                b->setLength(&st, i, sizeof(FB_BOOLEAN));
             } else if (isIntegral(v) || v.typeId() == QMetaType::Bool) {
                 b->setType(&st, i, SQL_INT64 | 1u);
+                b->setLength(&st, i, sizeof(ISC_INT64));
                 b->setScale(&st, i, 0);
             } else if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) {
                 b->setType(&st, i, SQL_DOUBLE | 1u);
+                b->setLength(&st, i, sizeof(double));
+                b->setScale(&st, i, 0);
             } else if (v.typeId() == QMetaType::QDate) {
                 b->setType(&st, i, SQL_TYPE_DATE | 1u);
+                b->setLength(&st, i, sizeof(ISC_DATE));
             } else if (v.typeId() == QMetaType::QTime) {
                 b->setType(&st, i, SQL_TYPE_TIME | 1u);
+                b->setLength(&st, i, sizeof(ISC_TIME));
             } else if (v.typeId() == QMetaType::QDateTime) {
                 b->setType(&st, i, SQL_TIMESTAMP | 1u);
+                b->setLength(&st, i, sizeof(ISC_TIMESTAMP));
             } else {
                 texts[i] = codepage::toCp1251(v.toString());
                 b->setType(&st, i, SQL_VARYING | 1u);
