@@ -1,28 +1,36 @@
-// Start-up: the program folder, the Qt seams, the user's locale, the main window.
+// Start-up: one running program, the program folder, the Qt seams, the user's locale, the
+// main window with its shared windows.
 
+#include "f_main.h"
+#include "u_application.h"
 #include "u_fbclient.h"
 #include "u_paths.h"
 #include "u_qtseams.h"
+#include "u_singleinstance.h"
 
-#include <QApplication>
 #include <QLocale>
-#include <QMainWindow>
 #include <QScreen>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    aeris::AppPaths::current().setProgramDir(QCoreApplication::applicationDirPath());
+    // A second start ends at once, silently.
+    aeris::SingleInstance instance;
+    if (!instance.acquired()) return 0;
+
+    aeris::AerisApplication app(argc, argv);
+    aeris::AppPaths& paths = aeris::AppPaths::current();
+    paths.setProgramDir(QCoreApplication::applicationDirPath());
     aeris::installQtSeams();
     QLocale::setDefault(QLocale::system());
 
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("АЕРІС"));
-    window.setMinimumSize(790, 550);
-    window.resize(790, 550);
-    window.move(window.screen()->availableGeometry().center() - window.rect().center());
-    window.show();
-    const int rc = app.exec();
+    int rc = 0;
+    {
+        aeris::TMainForm window(paths);
+        window.resize(window.minimumSize());
+        window.move(window.screen()->availableGeometry().center() - window.rect().center());
+        window.show();
+        rc = app.exec();
+    }
     aeris::db::shutdownClient();
     return rc;
 }

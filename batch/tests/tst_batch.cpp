@@ -1,0 +1,89 @@
+#include "u_batchcommands.h"
+#include "u_paths.h"
+#include "u_recordingseams.h"
+#include "u_testdirs.h"
+#include "u_testregistry.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+using namespace aeris;
+
+namespace {
+
+struct Run {
+    test::TempDir program;
+    test::TempDir work;
+    AppPaths paths{program.path()};
+    QString out, err;
+    int exec(const QStringList& args)
+    {
+        out.clear();
+        err.clear();
+        QTextStream o(&out), e(&err);
+        batch::Context ctx{paths, o, e};
+        const int rc = batch::run(ctx, args);
+        o.flush();
+        e.flush();
+        return rc;
+    }
+};
+
+} // namespace
+
+class TestBatch : public QObject {
+    Q_OBJECT
+private slots:
+    void newInfoHistory();
+    void failuresExitNonZero();
+    void binaryPrintsUsage();
+};
+
+void TestBatch::newInfoHistory()
+{
+    Run r;
+    const QString f = r.work.file(QStringLiteral("Завод"));
+    QCOMPARE(r.exec({QStringLiteral("new"), f, QStringLiteral("Завод №1")}), 0);
+    QVERIFY(r.out.contains(f));
+    r.work.write(QStringLiteral("Завод/aer.dat/OBJ1.FDB"), "x");
+    r.work.write(QStringLiteral("Завод/aer.dat/invent.fdb"), "x");
+    QCOMPARE(r.exec({QStringLiteral("info"), f}), 0);
+    const int year = QDate::currentDate().year();
+    QVERIFY2(r.out.contains(QStringLiteral("Назва: Завод №1\n")), qPrintable(r.out));
+    QVERIFY(r.out.contains(QStringLiteral("Коментар: (коментарів немає)\n")));
+    QVERIFY(r.out.contains(QStringLiteral("Стани: Існуюч. стан: %1; Перспектива: %2\n").arg(year).arg(year + 1)));
+    QVERIFY(r.out.contains(QStringLiteral("Інвентаризація: є")));
+    QVERIFY(r.out.contains(QStringLiteral("ОВНС: немає")));
+    QCOMPARE(r.exec({QStringLiteral("history")}), 0);
+    QCOMPARE(r.out, QStringLiteral("Завод №1\t%1\t(коментарів немає)\n").arg(f));
+}
+
+void TestBatch::failuresExitNonZero()
+{
+    Run r;
+    QDir().mkpath(r.work.file(QStringLiteral("taken")));
+    QVERIFY(r.exec({QStringLiteral("new"), r.work.file(QStringLiteral("taken")), QStringLiteral("x")}) != 0);
+    QVERIFY(!r.err.isEmpty());
+    QVERIFY(r.exec({QStringLiteral("info"), r.work.file(QStringLiteral("taken"))}) != 0);
+    QCOMPARE(r.err, QStringLiteral("Відкрити БД...: Вказана база не знайдена\n"));
+    QCOMPARE(r.exec({QStringLiteral("new"), r.work.file(QStringLiteral("x"))}), 2);
+    QCOMPARE(r.exec({QStringLiteral("nonsense")}), 2);
+    QVERIFY(r.err.contains(QStringLiteral("Використання: aeris-batch")));
+    QCOMPARE(r.exec({}), 2);
+}
+
+void TestBatch::binaryPrintsUsage()
+{
+    QProcess p;
+    p.start(QStringLiteral(AERIS_BATCH), {QStringLiteral("help")});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    for (const char* c : {"new", "info", "history"}) QVERIFY(text.contains(QLatin1String(c)));
+}
+
+AERIS_TEST(TestBatch)
+#include "tst_batch.moc"

@@ -1,0 +1,114 @@
+#include "u_batchcommands.h"
+
+#include "u_baseyear.h"
+#include "u_error.h"
+#include "u_files.h"
+#include "u_history.h"
+#include "u_objschema.h"
+#include "u_paths.h"
+#include "u_project.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace aeris::batch {
+namespace {
+
+QString absolute(const QString& folder) { return QDir::cleanPath(QFileInfo(folder).absoluteFilePath()); }
+
+int cmdNew(Context& ctx, const QStringList& a)
+{
+    const QString folder = absolute(a[0]);
+    ProjectSession session(ctx.paths);
+    if (!session.createProject(folder, a[1])) {
+        ctx.err << QStringLiteral("Помилка: проект не створено: каталог %1 уже існує або немає батьківського каталогу").arg(folder)
+                << Qt::endl;
+        return 1;
+    }
+    // As the project page does: a new project is opened, which puts it into the history.
+    session.history().load();
+    if (!session.openProject(folder)) return 1;
+    ctx.out << QStringLiteral("Створено проект \"%1\": %2").arg(a[1], folder) << Qt::endl;
+    return 0;
+}
+
+int cmdInfo(Context& ctx, const QStringList& a)
+{
+    const QString folder = absolute(a[0]);
+    if (!isProjectFolder(folder)) {
+        ctx.err << QStringLiteral("Відкрити БД...: Вказана база не знайдена") << Qt::endl;
+        return 1;
+    }
+    const int base = obj::peekBaseYear(folder);
+    const HistoryRow row = ProjectHistory::rowFor(folder, ProjectSession::readProjectName(folder),
+                                                  ProjectSession::readProjectComment(folder));
+    auto report = [](const QString& date) { return date.isEmpty() ? QStringLiteral("немає") : QStringLiteral("є, змінено ") + date; };
+    ctx.out << QStringLiteral("Назва: ") << row.name << Qt::endl
+            << QStringLiteral("Коментар: ") << row.comment << Qt::endl
+            << QStringLiteral("Базовий рік: ") << base << Qt::endl
+            << QStringLiteral("Стани: ") << ProjectSession::stateList(folder, base).join(QStringLiteral("; ")) << Qt::endl
+            << QStringLiteral("Інвентаризація: ") << report(row.inventDate) << Qt::endl
+            << QStringLiteral("ОВНС: ") << report(row.ovnsDate) << Qt::endl
+            << QStringLiteral("Розсіювання: ") << report(row.calcDate) << Qt::endl;
+    return 0;
+}
+
+int cmdHistory(Context& ctx, const QStringList&)
+{
+    ProjectHistory history(ctx.paths.programFile(QStringLiteral("aer_obj.ini")));
+    for (const HistoryRow& r : history.load()) ctx.out << r.name << u'\t' << r.folder << u'\t' << r.comment << Qt::endl;
+    return 0;
+}
+
+} // namespace
+
+const std::vector<Command>& commands()
+{
+    static const std::vector<Command> table = {
+        {QStringLiteral("new"), QStringLiteral("<каталог> <назва>"),
+         QStringLiteral("створити проект у новому каталозі й додати його до історії"), 2, cmdNew},
+        {QStringLiteral("info"), QStringLiteral("<каталог>"),
+         QStringLiteral("назва, коментар, базовий рік, стани і звітні бази проекту"), 1, cmdInfo},
+        {QStringLiteral("history"), QString(), QStringLiteral("перелік проектів з історії програми (назва, каталог, коментар)"), 0,
+         cmdHistory},
+    };
+    return table;
+}
+
+QString usage()
+{
+    QString text = QStringLiteral("Використання: aeris-batch <команда> [аргументи]\n\nКоманди:\n");
+    for (const Command& c : commands())
+        text += QStringLiteral("  %1 %2\n      %3\n").arg(c.name, c.arguments, c.description);
+    return text;
+}
+
+int run(Context& ctx, const QStringList& args)
+{
+    if (args.isEmpty()) {
+        ctx.err << usage();
+        return 2;
+    }
+    if (args[0] == QLatin1String("help") || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")) {
+        ctx.out << usage();
+        return 0;
+    }
+    for (const Command& c : commands()) {
+        if (c.name != args[0]) continue;
+        const QStringList rest = args.mid(1);
+        if (rest.size() < c.minArgs) {
+            ctx.err << QStringLiteral("Замало аргументів: aeris-batch %1 %2").arg(c.name, c.arguments) << Qt::endl;
+            return 2;
+        }
+        try {
+            return c.run(ctx, rest);
+        } catch (const Error& e) {
+            ctx.err << QStringLiteral("Помилка: ") << e.message() << Qt::endl;
+            return 1;
+        }
+    }
+    ctx.err << QStringLiteral("Невідома команда: ") << args[0] << Qt::endl << usage();
+    return 2;
+}
+
+} // namespace aeris::batch

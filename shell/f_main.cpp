@@ -1,0 +1,330 @@
+#include "f_main.h"
+
+#include "f_create.h"
+#include "f_files.h"
+#include "f_log.h"
+#include "f_progress.h"
+#include "f_year.h"
+#include "u_files.h"
+#include "u_seams.h"
+
+#include <QEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace aeris {
+namespace {
+
+constexpr int kBarHeight = 49;
+constexpr int kButton = 48;
+constexpr int kTaskLeft = 248;
+constexpr int kArrowWidth = 16;
+constexpr int kLogoWidth = 60;
+
+QToolButton* makeButton(QWidget* parent, const QString& name, const QString& caption, QStyle::StandardPixmap icon)
+{
+    auto* b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setText(caption);
+    b->setAutoRaise(true);
+    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    b->setIcon(parent->style()->standardIcon(icon));
+    b->setIconSize(QSize(20, 20));
+    b->setFixedSize(kButton, kButton);
+    QFont f = b->font();
+    f.setPointSizeF(std::max(6.0, f.pointSizeF() - 2));
+    b->setFont(f);
+    return b;
+}
+
+} // namespace
+
+TMainForm::TMainForm(AppPaths& paths, QWidget* parent) : QMainWindow(parent), m_paths(paths), m_project(paths)
+{
+    setWindowTitle(QStringLiteral("АЕРІС"));
+    setMinimumSize(790, 550);
+    buildBar();
+    connect(&m_project, &ProjectSession::projectChanged, this, &TMainForm::updateCaption);
+
+    // The shared windows, each created once for the whole run.
+    m_formFiles = new TFormFiles(*this);
+    m_formCreate = new TFormCreate(this);
+    m_formProgress = new TFormProgress(this);
+    m_formYear = new TFormYear(this);
+    m_formLog = new TFormLog(this);
+}
+
+TMainForm::~TMainForm()
+{
+    // Forms taken out of the panel have no parent; they are ours all the same.
+    ClearMainPanel();
+    delete m_formFiles;
+}
+
+void TMainForm::buildBar()
+{
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    m_panelBar = new QWidget(central);
+    m_panelBar->setObjectName(QStringLiteral("PanelBar"));
+    m_panelBar->setFixedHeight(kBarHeight);
+    m_panelBar->setAutoFillBackground(true);
+    QPalette white = m_panelBar->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    m_panelBar->setPalette(white);
+
+    const struct { const char* name; const char* caption; QStyle::StandardPixmap icon; } modules[ModuleCount] = {
+        {"SpeedButtonEco", "Аерист", QStyle::SP_DesktopIcon},
+        {"SpeedButtonObj", "ОБ'ЄКТ", QStyle::SP_DirHomeIcon},
+        {"SpeedButtonInv", "Інвент.", QStyle::SP_FileDialogDetailedView},
+        {"SpeedButtonOvns", "ОВНС", QStyle::SP_FileDialogContentsView},
+        {"SpeedButtonCalc", "Розсіюв.", QStyle::SP_ComputerIcon},
+    };
+    for (int m = 0; m < ModuleCount; ++m) {
+        QToolButton* b = makeButton(m_panelBar, QString::fromUtf8(modules[m].name), QString::fromUtf8(modules[m].caption), modules[m].icon);
+        b->setCheckable(true);
+        b->move(m * kButton, 0);
+        connect(b, &QToolButton::clicked, this, [this, m](bool) {
+            // At most one module is down; the others come up.
+            for (int k = 0; k < ModuleCount; ++k)
+                if (k != m) m_modules[k]->setChecked(false);
+            layoutTasks();
+        });
+        m_modules[m] = b;
+    }
+
+    // The task strip lives in a clipping area; scrolling moves it by one row of buttons.
+    m_taskArea = new QWidget(m_panelBar);
+    m_panelTask = new QWidget(m_taskArea);
+    m_panelTask->setObjectName(QStringLiteral("PanelTask"));
+    m_up = new QLabel(QStringLiteral("▲"), m_panelBar);
+    m_up->setObjectName(QStringLiteral("ImageUpTask"));
+    m_down = new QLabel(QStringLiteral("▼"), m_panelBar);
+    m_down->setObjectName(QStringLiteral("ImageDownTask"));
+    for (QLabel* l : {m_up, m_down}) {
+        l->setAlignment(Qt::AlignCenter);
+        l->setCursor(Qt::PointingHandCursor);
+        l->installEventFilter(this);
+        l->hide();
+    }
+    m_logo = new QLabel(QStringLiteral("АЕРІС"), m_panelBar);
+    m_logo->setObjectName(QStringLiteral("ImageLogo"));
+    m_logo->setAlignment(Qt::AlignCenter);
+    QFont lf = m_logo->font();
+    lf.setBold(true);
+    m_logo->setFont(lf);
+
+    m_panelLine = new QWidget(central);
+    m_panelLine->setObjectName(QStringLiteral("PanelLine"));
+    m_panelLine->setFixedHeight(4);
+    m_panelLine->setAutoFillBackground(true);
+    QPalette line = m_panelLine->palette();
+    line.setColor(QPalette::Window, QColor(0x2f, 0x5f, 0x9f));
+    m_panelLine->setPalette(line);
+
+    m_panelMain = new QWidget(central);
+    m_panelMain->setObjectName(QStringLiteral("PanelMain"));
+    m_panelMain->setAutoFillBackground(true);
+    m_panelMain->setPalette(white);
+    auto* mainLayout = new QVBoxLayout(m_panelMain);
+    mainLayout->setContentsMargins(0, 0, 0, 0);
+
+    column->addWidget(m_panelBar);
+    column->addWidget(m_panelLine);
+    column->addWidget(m_panelMain, 1);
+    setCentralWidget(central);
+
+    auto none = std::function<void()>();
+    addTask(ModEco, "SpeedButtonEcoProj", "проекти", [this] { m_formFiles->showPage(); });
+    addTask(ModEco, "SpeedButtonEcoOpt", "довідка", [this] { openManual(); });
+    addTask(ModEco, "SpeedButtonInfoSubst", "реч-ни", none);
+    addTask(ModEco, "SpeedButtonInfoPro", "вироб.", none);
+    addTask(ModObj, "SpeedButtonObjEmissTab", "Викиди", none);
+    addTask(ModInv, "SpeedButtonInvTitle", "титул", none);
+    addTask(ModInv, "SpeedButtonInvT22", "дж.викид.", none);
+    addTask(ModInv, "SpeedButtonInvT21", "дж.вид.", none);
+    addTask(ModInv, "SpeedButtonInvT23", "ГОУ", none);
+    addTask(ModInv, "SpeedButtonInvT24", "питом.", none);
+    const char* ovns[][2] = {{"SpeedButtonOvnsSubst", "заб.реч."}, {"SpeedButtonOvnsSrc", "дж.вик."},
+                             {"SpeedButtonOvnsSrc2", "викид."}, {"SpeedButtonOvnsSalv", "залп."},
+                             {"SpeedButtonOvnsGou", "ГОУ"}, {"SpeedButtonOvnsMeteo", "метео"},
+                             {"SpeedButtonOvnsGdk", "0.1 ГДК"}, {"SpeedButtonOvnsMeas", "заходи"},
+                             {"SpeedButtonOvnsProp", "нормат."}, {"SpeedButtonOvnsProp2", "дозвол."},
+                             {"SpeedButtonOvnsCtrl", "план кон."}, {"SpeedButtonOvnsConc", "конц."},
+                             {"SpeedButtonOvnsCalcN", "доц.розр."}, {"SpeedButtonOvnsCtrlN", "доц.конт."}};
+    for (const auto& t : ovns) addTask(ModOvns, t[0], t[1], none);
+    const char* calc[][2] = {{"SpeedButtonCalcMeteo", "метео"}, {"SpeedButtonCalcProSite", "пр.майд."},
+                             {"SpeedButtonCalcSrc", "дж.вик."}, {"SpeedButtonCalcSubst", "забр.реч."},
+                             {"SpeedButtonCalcEmis", "викид."}, {"SpeedButtonCalcSum", "гр.сум."},
+                             {"SpeedButtonCalcBg", "фон"}, {"SpeedButtonCalcProSiteC", "пр.м.(р)"},
+                             {"SpeedButtonCalcSubstC", "реч.(р)"}, {"SpeedButtonCalcSumC", "сум.(р)"},
+                             {"SpeedButtonCalcSite", "р.майд."}, {"SpeedButtonCalcTask", "завдання"},
+                             {"SpeedButtonCalcPts", "точки"}, {"SpeedButtonCalcRes", "рез-ти"},
+                             {"SpeedButtonCalcResMax", "найб.кон."}, {"SpeedButtonCalcResPts", "точ.конц."},
+                             {"SpeedButtonCalcMap", "карти"}};
+    for (const auto& t : calc) addTask(ModCalc, t[0], t[1], none);
+    HideTaskButtons();
+    setProjectModulesEnabled(false);
+}
+
+void TMainForm::addTask(Module m, const char* name, const char* caption, std::function<void()> action)
+{
+    const QString objName = QString::fromUtf8(name);
+    QToolButton* b = makeButton(m_panelTask, objName, QString::fromUtf8(caption), QStyle::SP_FileIcon);
+    // "довідка" is a plain button; the others form a group where at most one is down.
+    const bool plain = objName == QLatin1String("SpeedButtonEcoOpt");
+    b->setCheckable(!plain);
+    if (action) {
+        connect(b, &QToolButton::clicked, this, [this, b, plain, action] {
+            if (!plain) {
+                for (const auto& list : m_tasks)
+                    for (QToolButton* other : list)
+                        if (other != b) other->setChecked(false);
+                b->setChecked(true);
+            }
+            action();
+        });
+    } else {
+        // The window behind this button is not part of the program yet.
+        b->setEnabled(false);
+    }
+    m_tasks[m].push_back(b);
+}
+
+QToolButton* TMainForm::taskButton(const QString& objectName) const
+{
+    for (const auto& list : m_tasks)
+        for (QToolButton* b : list)
+            if (b->objectName() == objectName) return b;
+    return nullptr;
+}
+
+void TMainForm::HideTaskButtons()
+{
+    for (const auto& list : m_tasks)
+        for (QToolButton* b : list) b->hide();
+    const int width = std::max(0, m_panelBar->width() - kTaskLeft - kArrowWidth - kLogoWidth);
+    m_taskArea->setGeometry(kTaskLeft, 0, width, kBarHeight);
+    m_panelTask->setGeometry(0, 0, width, kBarHeight);
+    m_up->setGeometry(kTaskLeft + width, 0, kArrowWidth, kBarHeight / 2);
+    m_down->setGeometry(kTaskLeft + width, kBarHeight / 2, kArrowWidth, kBarHeight / 2);
+    m_logo->setGeometry(m_panelBar->width() - kLogoWidth, 0, kLogoWidth, kBarHeight);
+    m_up->hide();
+    m_down->hide();
+}
+
+void TMainForm::PlaceTaskButton(QToolButton* button, int& row, int& x)
+{
+    if (m_panelTask->width() < x + button->width()) {
+        row += button->height();
+        m_panelTask->resize(m_panelTask->width(), m_panelTask->height() + button->height());
+        m_down->show();
+        x = 0;
+    }
+    button->move(x, row);
+    x += button->width();
+    button->show();
+}
+
+void TMainForm::layoutTasks()
+{
+    HideTaskButtons();
+    for (int m = 0; m < ModuleCount; ++m) {
+        if (!m_modules[m]->isChecked()) continue;
+        int row = 0, x = 0;
+        for (QToolButton* b : m_tasks[m]) PlaceTaskButton(b, row, x);
+    }
+}
+
+void TMainForm::clickModule(Module m) { m_modules[m]->click(); }
+
+void TMainForm::scrollTasksDown()
+{
+    m_panelTask->move(0, m_panelTask->y() - kButton);
+    m_up->show();
+    if (m_panelTask->y() + m_panelTask->height() < 50) m_down->hide();
+}
+
+void TMainForm::scrollTasksUp()
+{
+    m_panelTask->move(0, m_panelTask->y() + kButton);
+    m_down->show();
+    if (m_panelTask->y() >= 0) m_up->hide();
+}
+
+bool TMainForm::eventFilter(QObject* o, QEvent* e)
+{
+    if (e->type() == QEvent::MouseButtonRelease) {
+        if (o == m_down) { scrollTasksDown(); return true; }
+        if (o == m_up) { scrollTasksUp(); return true; }
+    }
+    return QMainWindow::eventFilter(o, e);
+}
+
+void TMainForm::ShowInMainPanel(QWidget* form)
+{
+    ClearMainPanel();
+    form->setParent(m_panelMain);
+    form->setWindowFlags(Qt::Widget);
+    m_panelMain->layout()->addWidget(form);
+    form->show();
+    m_currentForm = form;
+}
+
+void TMainForm::ClearMainPanel()
+{
+    if (m_panelMain->layout()->count() > 0) {
+        QWidget* child = m_panelMain->layout()->itemAt(0)->widget();
+        if (child) {
+            child->hide();
+            m_panelMain->layout()->removeWidget(child);
+            child->setParent(nullptr);
+        }
+    }
+    m_currentForm = nullptr;
+}
+
+bool TMainForm::OpenModuleDatabase(int) { return false; }
+
+void TMainForm::openManual()
+{
+    const QString manual = m_paths.programFile(QStringLiteral("aeris.pdf"));
+    if (QFileInfo::exists(manual)) seams().desktop->openDocument(manual);
+}
+
+void TMainForm::setProjectModulesEnabled(bool enabled)
+{
+    for (int m = ModObj; m < ModuleCount; ++m) m_modules[m]->setEnabled(enabled);
+}
+
+void TMainForm::returnToProjectPage()
+{
+    if (m_modules[ModEco]->isChecked()) return;
+    HideTaskButtons();
+    clickModule(ModEco);
+    taskButton(QStringLiteral("SpeedButtonEcoProj"))->click();
+}
+
+void TMainForm::updateCaption() { setWindowTitle(m_project.caption()); }
+
+void TMainForm::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    if (m_activated) return;
+    m_activated = true;
+    clickModule(ModEco);
+    taskButton(QStringLiteral("SpeedButtonEcoProj"))->click();
+}
+
+void TMainForm::resizeEvent(QResizeEvent* e)
+{
+    QMainWindow::resizeEvent(e);
+    layoutTasks(); // the strip wraps anew for the new width
+}
+
+} // namespace aeris
