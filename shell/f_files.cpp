@@ -164,8 +164,10 @@ TFormFiles::TFormFiles(TMainForm& main) : QWidget(nullptr), m_main(main)
     welcome->setObjectName(QStringLiteral("MemoWelcome"));
     welcome->setReadOnly(true);
     welcome->setFrameShape(QFrame::NoFrame);
+    welcome->setLineWrapMode(QPlainTextEdit::NoWrap);
     QTextOption centred;
     centred.setAlignment(Qt::AlignHCenter);
+    centred.setWrapMode(QTextOption::NoWrap);
     welcome->document()->setDefaultTextOption(centred);
     right->addWidget(welcome, 1);
     right->addWidget(new QLabel(QStringLiteral("\"Аеріс\" в. 3.0"), this));

@@ -132,13 +132,19 @@ bool ProjectSession::saveProjectCopy(const QString& newFolder, const QString& ne
 {
     if (newFolder == oldFolder) return false;
     if (!createProject(newFolder, newName)) return false;
-    const bool ok = copyFolderTree(oldFolder, newFolder, true, progress);
+    bool ok = copyFolderTree(oldFolder, newFolder, true, progress);
     if (ok) {
         try {
             IniFile(projectIniPath(newFolder)).writeString(kObject, QStringLiteral("name"), newName);
         } catch (const IoError&) {
-            return false;
+            ok = false;
         }
+    }
+    if (!ok) {
+        // The partial copy stays where it is; the user learns that it is incomplete.
+        showMessage(QStringLiteral("Не вдалося скопіювати об'єкт повністю. Частково скопійовані файли залишено в каталозі ") +
+                        newFolder,
+                    QStringLiteral("Помилка при копіюваннні"), MsgIcon::Warning);
     }
     return ok;
 }

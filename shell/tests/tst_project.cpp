@@ -40,6 +40,7 @@ private slots:
     void closeAsksAndKeepsOnNo();
     void historyPurgesVanishedProjects();
     void saveCopyIntoItselfOrSubfolder();
+    void failedCopyIsToldAndKeptInPlace();
 };
 
 void TestProjectSession::createWritesOnlyTheProjectIni()
@@ -160,8 +161,13 @@ void TestProjectSession::historyPurgesVanishedProjects()
     QCOMPARE(rows[1].inventDate, ProjectHistory::shortDate(QDate::currentDate()));
     QVERIFY(rows[1].ovnsDate.isEmpty());
     QFile::remove(b + QStringLiteral("/aer.dat/aer_dat.ini"));
+    // Garbage lines in the history file are kept and do not disturb the list.
+    e.program.write(QStringLiteral("aer_obj.ini"), "garbage without equals\r\n" + e.program.read(QStringLiteral("aer_obj.ini")) +
+                                                       "[/gone/for/good]\r\nadded=1.1.2001");
     QCOMPARE(e.session.history().load().size(), 1);
     QVERIFY(!e.historyText().contains(b));
+    QVERIFY(!e.historyText().contains(QStringLiteral("/gone/for/good")));
+    QVERIFY(e.historyText().contains(QStringLiteral("garbage without equals")));
 }
 
 void TestProjectSession::saveCopyIntoItselfOrSubfolder()
@@ -187,6 +193,25 @@ void TestProjectSession::saveCopyIntoItselfOrSubfolder()
     QVERIFY(!e.session.isOpen()); // the copy closed the source
 }
 
+void TestProjectSession::failedCopyIsToldAndKeptInPlace()
+{
+    Env e;
+    const QString f = e.folder(QStringLiteral("p"));
+    e.session.createProject(f, QStringLiteral("P"));
+    e.work.write(QStringLiteral("p/aer.dat/OBJ.FDB"), "db");
+    // An entry that cannot be read: a link to nothing.
+    QVERIFY(QFile::link(e.folder(QStringLiteral("nowhere")), f + QStringLiteral("/aer.dat/broken.lnk")));
+    e.session.openProject(f);
+    e.ui.clear();
+    const QString dst = e.folder(QStringLiteral("dst"));
+    QVERIFY(!e.session.saveProjectCopy(dst, QStringLiteral("D"), f));
+    QCOMPARE(e.ui.messages.size(), 2); // the closing question, then the failure
+    QVERIFY(e.ui.messages[1].text.startsWith(QStringLiteral("Не вдалося скопіювати об'єкт повністю")));
+    QCOMPARE(e.ui.messages[1].caption, QStringLiteral("Помилка при копіюваннні"));
+    QCOMPARE(e.work.read(QStringLiteral("dst/aer.dat/OBJ.FDB")), QByteArray("db"));
+    QVERIFY(!e.session.isOpen());
+}
+
 class TestCopyTree : public QObject {
     Q_OBJECT
 private slots:
@@ -205,6 +230,7 @@ void TestCopyTree::copiesAndReportsFailures()
     QCOMPARE(d.read(QStringLiteral("dst/a.txt")), QByteArray("new"));
     QCOMPARE(d.read(QStringLiteral("dst/sub/b.txt")), QByteArray("b"));
     QVERIFY(!copyFolderTree(d.file(QStringLiteral("missing")), d.file(QStringLiteral("x")), true));
+    QVERIFY(!copyFolderTree(d.file(QStringLiteral("src")), d.file(QStringLiteral("src")), true));
     // An unreadable file fails the whole copy, even when later entries succeed.
     d.write(QStringLiteral("src2/0locked.txt"), "x");
     d.write(QStringLiteral("src2/zz.txt"), "z");

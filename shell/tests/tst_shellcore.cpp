@@ -1,4 +1,8 @@
 #include "u_appexception.h"
+#include "u_error.h"
+#include "f_year.h"
+
+#include <QLineEdit>
 #include "u_recordingseams.h"
 #include "u_singleinstance.h"
 #include "u_testdirs.h"
@@ -15,6 +19,7 @@ class TestShellCore : public QObject {
 private slots:
     void unhandledErrors_data();
     void unhandledErrors();
+    void exceptionsFromEventsAreHandled();
     void yearWindow_data();
     void yearWindow();
     void singleInstance();
@@ -44,6 +49,16 @@ void TestShellCore::unhandledErrors()
     }
 }
 
+void TestShellCore::exceptionsFromEventsAreHandled()
+{
+    test::RecordingSeams ui;
+    QVERIFY(guardedNotify([] { return true; }));
+    QVERIFY(!guardedNotify([]() -> bool { throw Error(QStringLiteral("Field 'SITE_ID' must have a value")); }));
+    QVERIFY(!guardedNotify([]() -> bool { throw std::runtime_error("disk full"); }));
+    QVERIFY(!guardedNotify([]() -> bool { throw 42; }));
+    QCOMPARE(ui.texts(), QStringList{QStringLiteral("Слід заповнити ключові поля")});
+}
+
 void TestShellCore::yearWindow_data()
 {
     QTest::addColumn<QString>("text");
@@ -68,6 +83,15 @@ void TestShellCore::yearWindow()
     QCOMPARE(c.message, message);
     QCOMPARE(c.caption, caption);
     if (ok) QCOMPARE(c.year, text.toInt());
+
+    // The window itself: a refused year keeps it open and says why.
+    test::RecordingSeams ui;
+    TFormYear form;
+    QCOMPARE(form.windowTitle(), QStringLiteral("Введіть рік..."));
+    form.Edit1->setText(text);
+    form.okClick();
+    QCOMPARE(form.result(), ok ? int(QDialog::Accepted) : 0);
+    QCOMPARE(ui.texts(), ok ? QStringList() : QStringList{message});
 }
 
 void TestShellCore::singleInstance()
