@@ -626,7 +626,7 @@ void Dataset::applyRow(Transaction& tra, const Row& row, UpdateStatus kind, std:
     st.execute();
 }
 
-void Dataset::applyUpdates()
+void Dataset::applyUpdates(bool markApplied)
 {
     requireActive("ApplyUpdates");
     checkBrowseMode();
@@ -660,6 +660,11 @@ void Dataset::applyUpdates()
     }
     Statement release(tra, QStringLiteral("release savepoint AERIS_APPLY only"));
     release.execute();
+    if (markApplied) commitUpdates();
+}
+
+void Dataset::commitUpdates()
+{
     m_deleted.clear();
     for (size_t i = 0; i < m_rows.size(); ++i) {
         Row& r = *m_rows[i];
@@ -668,6 +673,28 @@ void Dataset::applyUpdates()
         r.status = UpdateStatus::Unchanged;
         emit rowChanged(int(i));
     }
+}
+
+void applyAndCommit(Transaction& tra, const std::vector<Dataset*>& datasets, bool retaining)
+{
+    try {
+        for (Dataset* ds : datasets)
+            if (ds->active()) ds->applyUpdates(false);
+        if (retaining) tra.commitRetaining();
+        else tra.commit();
+    } catch (...) {
+        try {
+            if (tra.active()) {
+                if (retaining) tra.rollbackRetaining();
+                else tra.rollback();
+            }
+        } catch (const Error&) {
+            // The original failure is the one to report.
+        }
+        throw;
+    }
+    for (Dataset* ds : datasets)
+        if (ds->active()) ds->commitUpdates();
 }
 
 void Dataset::cancelUpdates()

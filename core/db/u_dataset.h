@@ -115,7 +115,11 @@ public:
     // ---- cached updates
     UpdateStatus updateStatus() const;
     bool updatesPending() const;
-    void applyUpdates();
+    // Writes the pending changes. With markApplied false the cache keeps them as pending until
+    // commitUpdates(), so that a failed commit afterwards loses nothing.
+    void applyUpdates(bool markApplied = true);
+    // Takes the written changes as saved: rows keep their values as the saved ones.
+    void commitUpdates();
     void cancelUpdates();
     // Re-reads the current row from its table by its key (the update definition's refresh).
     void refreshRow();
@@ -200,5 +204,10 @@ private:
     const std::vector<QVariant>* m_context = nullptr; // row whose values fields read (grids, calc)
     std::vector<QVariant>* m_calcTarget = nullptr;
 };
+
+// Applies the pending changes of several datasets in one transaction and commits (or commits
+// retaining); on any failure the transaction is rolled back (retaining when asked), every cache
+// stays as it was and the error is raised.
+void applyAndCommit(Transaction& tra, const std::vector<Dataset*>& datasets, bool retaining);
 
 } // namespace aeris::db

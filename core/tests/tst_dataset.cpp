@@ -92,6 +92,7 @@ private slots:
     void conversionsCalculatedFieldsAndLocale();
     void eventsCanAbort();
     void customApplyStep();
+    void severalDatasetsCommitTogether();
     void modelShowsAndEdits();
 };
 
@@ -434,6 +435,34 @@ void TestDataset::customApplyStep()
     ds.applyUpdates();
     QCOMPARE(seen, (QStringList{QStringLiteral("3:1>1"), QStringLiteral("1:2>2")}));
     QCOMPARE(f.dump("select NAME from PARENT where ID = 2"), QStringLiteral("через крок"));
+}
+
+void TestDataset::severalDatasetsCommitTogether()
+{
+    Fixture f;
+    Dataset parents, kids;
+    f.parents(parents);
+    f.children(kids, parents);
+    parents.open();
+    kids.open();
+    parents.append();
+    parents[QStringLiteral("ID")].setValue(5);
+    parents.post();
+    kids.append(); // parent 5 is current now: a child of it would be fine, but this one has no parent
+    kids[QStringLiteral("PID")].setValue(99);
+    kids[QStringLiteral("N")].setValue(1);
+    kids.post();
+    QVERIFY_THROWS_EXCEPTION(DbError, applyAndCommit(f.tra, {&parents, &kids}, true));
+    // Nothing reached the database, and both caches still hold their changes.
+    QVERIFY(parents.updatesPending());
+    QVERIFY(kids.updatesPending());
+    QCOMPARE(f.dump("select count(*) from PARENT"), QStringLiteral("3"));
+    kids.edit();
+    kids[QStringLiteral("PID")].setValue(5);
+    kids.post();
+    applyAndCommit(f.tra, {&parents, &kids}, true);
+    QVERIFY(!parents.updatesPending() && !kids.updatesPending());
+    QCOMPARE(f.dump("select PID, N from CHILD where PID = 5"), QStringLiteral("5,1"));
 }
 
 void TestDataset::modelShowsAndEdits()

@@ -31,18 +31,33 @@ int main(int argc, char** argv)
         db::Connection conn;
         conn.setDatabaseName(temp);
         conn.connect();
+        // Data statements run in one transaction (committed before the next definition), so a
+        // script of thousands of inserts does not commit each one.
+        db::Transaction data(conn);
+        auto isData = [](const QString& s) {
+            const QString head = s.left(7).toLower();
+            return head.startsWith(QLatin1String("insert")) || head.startsWith(QLatin1String("update")) ||
+                   head.startsWith(QLatin1String("delete"));
+        };
         for (int k = 2; k < args.size(); ++k) {
             QFile f(args[k]);
             if (!f.open(QIODevice::ReadOnly)) throw Error(QStringLiteral("cannot read ") + args[k]);
             const QString script = QString::fromUtf8(f.readAll());
             for (const QString& stmt : sqlscript::splitStatements(script)) {
                 try {
-                    conn.executeImmediate(stmt);
+                    if (isData(stmt)) {
+                        data.ensureActive();
+                        db::Statement(data, stmt).execute();
+                    } else {
+                        if (data.active()) data.commit();
+                        conn.executeImmediate(stmt);
+                    }
                 } catch (const Error& e) {
                     throw Error(args[k] + QStringLiteral(": ") + e.message() + QStringLiteral("\n--- in:\n") + stmt);
                 }
             }
         }
+        if (data.active()) data.commit();
         conn.disconnect();
         QFile::remove(target);
         if (!QFile::rename(temp, target)) throw Error(QStringLiteral("cannot rename ") + temp);
