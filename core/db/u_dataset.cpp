@@ -37,6 +37,10 @@ bool matches(const QVariant& cell, const QVariant& want, const Field& f, const L
         const QString a = cell.toString(), b = want.toString();
         return o.partialKey ? a.startsWith(b, cs) : a.compare(b, cs) == 0;
     }
+    if (o.partialKey && f.isNumeric()) {
+        // A leading part of a number is a leading part of its digits.
+        return cell.toString().startsWith(want.toString().trimmed(), cs);
+    }
     if (f.type() == FieldType::Integer || f.type() == FieldType::BigInt) {
         bool ok = false;
         const qlonglong w = want.toLongLong(&ok);
@@ -438,6 +442,12 @@ void Dataset::edit()
         return;
     }
     if (beforeEdit) beforeEdit(*this);
+    // The handler may have saved a master, which reopened this dataset.
+    requireActive("Edit");
+    if (m_rows.empty()) {
+        insert();
+        return;
+    }
     m_buf = m_rows[size_t(m_cur)]->cur;
     m_modified = false;
     setState(DatasetState::Edit);
@@ -450,16 +460,17 @@ void Dataset::append()
 {
     requireActive("Append");
     checkBrowseMode();
-    startInsert(int(m_rows.size()));
+    startInsert(-1);
 }
 
 void Dataset::startInsert(int position)
 {
     requireActive("Insert");
     checkBrowseMode();
-    position = std::clamp(position, 0, int(m_rows.size()));
     if (beforeInsert) beforeInsert(*this);
     if (beforeScroll) beforeScroll(*this);
+    requireActive("Insert"); // a handler may have reopened the dataset: its rows are new
+    position = position < 0 ? int(m_rows.size()) : std::clamp(position, 0, int(m_rows.size()));
     auto row = std::make_shared<Row>();
     row->cur.assign(m_fields.size(), QVariant());
     row->status = UpdateStatus::Inserted;
