@@ -13,6 +13,7 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QScopeGuard>
 #include <cmath>
 
 namespace aeris::obj {
@@ -390,6 +391,11 @@ void TDataModuleObj::reportApplyFailure(const QString& message)
 bool TDataModuleObj::SaveDataset(db::Dataset& ds)
 {
     if (!ds.active()) return true;
+    // Posting a master reopens its details, whose handlers save the master again: the save
+    // already under way is the one that counts.
+    if (m_saving.contains(&ds)) return true;
+    m_saving.insert(&ds);
+    const auto done = qScopeGuard([&] { m_saving.remove(&ds); });
     if (ds.editing()) {
         try {
             ds.post();

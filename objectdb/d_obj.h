@@ -7,6 +7,7 @@
 #include "u_fbclient.h"
 
 #include <QObject>
+#include <QSet>
 #include <functional>
 
 namespace aeris {
@@ -84,6 +85,7 @@ private:
     void reportApplyFailure(const QString& message);
     QString infoFile() const;
 
+    QSet<db::Dataset*> m_saving;
     AppPaths& m_paths;
     ref::ReferenceData& m_substRef;
     ref::ReferenceData& m_prodRef;

@@ -205,7 +205,8 @@ void Dataset::open()
 {
     if (active()) return;
     if (!m_tra) throw DatasetError(QStringLiteral("%1: Database not assigned").arg(m_name));
-    if (beforeOpen) beforeOpen(*this);
+    if (beforeOpen && !m_forNewMaster) beforeOpen(*this);
+    m_closedByMaster = false;
     m_tra->ensureActive();
     Statement st(*m_tra, m_sql);
     std::vector<QVariant> used;
@@ -221,7 +222,7 @@ void Dataset::open()
     m_deleted.clear();
     const size_t columns = st.columns().size();
     const bool hasCalc = m_fields.size() > columns;
-    while (st.fetch()) {
+    while (!m_forNewMaster && st.fetch()) {
         auto row = std::make_shared<Row>();
         row->cur.resize(m_fields.size());
         std::copy(st.row().begin(), st.row().end(), row->cur.begin());
@@ -231,6 +232,7 @@ void Dataset::open()
     }
     st.closeCursor();
     m_openedWith = std::move(used);
+    m_openedForNewMaster = m_forNewMaster;
     m_openedParamNames = st.paramNames();
     m_cur = 0;
     m_bof = true;
@@ -249,7 +251,12 @@ void Dataset::close()
 {
     if (!active()) return;
     if (beforeClose) beforeClose(*this);
-    for (Dataset* d : m_details) d->close();
+    m_closedByMaster = false;
+    for (Dataset* d : m_details) {
+        if (!d->active()) continue;
+        d->close();
+        d->m_closedByMaster = true; // it opens again with its master
+    }
     emit aboutToReset();
     m_rows.clear();
     m_deleted.clear();
@@ -280,12 +287,39 @@ void Dataset::requireActive(const char* op) const
 
 void Dataset::masterMoved()
 {
-    if (!active()) return;
+    if (!active()) {
+        if (m_closedByMaster && m_master && m_master->active()) {
+            m_closedByMaster = false;
+            m_forNewMaster = m_master->belowNewRow();
+            try {
+                open();
+            } catch (...) {
+                m_forNewMaster = false;
+                throw;
+            }
+            m_forNewMaster = false;
+        }
+        return;
+    }
     std::vector<QVariant> now;
     for (const QString& n : m_openedParamNames) now.push_back(masterValue(n));
     if (sameValues(now, m_openedWith)) return;
     close();
-    open();
+    // A master row that is being entered has nothing below it in the database yet: the detail
+    // shows no rows, and its opening saves nothing (the master is saved once rows are added).
+    m_forNewMaster = m_master && m_master->belowNewRow();
+    try {
+        open();
+    } catch (...) {
+        m_forNewMaster = false;
+        throw;
+    }
+    m_forNewMaster = false;
+}
+
+bool Dataset::belowNewRow() const
+{
+    return m_state == DatasetState::Insert || m_openedForNewMaster;
 }
 
 void Dataset::notifyDetails()

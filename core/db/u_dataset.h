@@ -9,7 +9,8 @@
 // cancelUpdates() returns every row to its saved state and place.
 //
 // A detail dataset (setMaster) takes its named parameters from the master's current row and is
-// closed and opened again whenever the master comes to rest on a row with other values.
+// closed and opened again whenever the master comes to rest on a row with other values; a
+// detail that closed because its master closed opens again when the master does.
 //
 // Event handlers may throw Abort to cancel an operation silently.
 
@@ -167,6 +168,7 @@ private:
     QVariant masterValue(const QString& name) const;
     std::vector<QVariant> currentParamValues(const Statement& st) const;
     void masterMoved();
+    bool belowNewRow() const; // a row being entered here or above: nothing below it is saved
     void notifyDetails();
     void moveTo(int index);
     void setState(DatasetState s);
@@ -182,6 +184,9 @@ private:
     QVariantList m_paramValues;
     Dataset* m_master = nullptr;
     std::vector<Dataset*> m_details;
+    bool m_closedByMaster = false; // closed because its master closed: reopens with it
+    bool m_forNewMaster = false;   // opening for a master row being entered: no rows, no saving
+    bool m_openedForNewMaster = false;
     std::vector<QVariant> m_openedWith; // parameter values the rows were fetched with
     QStringList m_openedParamNames;
     QString m_updTable;
