@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -186,7 +187,7 @@ void TFormFiles::showPage()
 
 void TFormFiles::hideEvent(QHideEvent* e)
 {
-    m_shown = false;
+    if (!e->spontaneous()) m_shown = false; // a minimised main window leaves the page docked
     QWidget::hideEvent(e);
 }
 

@@ -1,7 +1,11 @@
 #include "f_main.h"
 
 #include "f_create.h"
+#include "d_obj.h"
 #include "f_files.h"
+#include "f_infoprod.h"
+#include "f_infosubst.h"
+#include "u_refdata.h"
 #include "f_log.h"
 #include "f_progress.h"
 #include "f_year.h"
@@ -41,15 +45,22 @@ QToolButton* makeButton(QWidget* parent, const QString& name, const QString& cap
 
 } // namespace
 
-TMainForm::TMainForm(AppPaths& paths, QWidget* parent) : QMainWindow(parent), m_paths(paths), m_project(paths)
+TMainForm::TMainForm(AppPaths& paths, QWidget* parent)
+    : QMainWindow(parent), m_paths(paths), m_project(paths), m_infoSubstData(std::make_unique<ref::InfoSubstData>()),
+      m_infoProdData(std::make_unique<ref::InfoProdData>())
 {
     setWindowTitle(QStringLiteral("АЕРІС"));
     setMinimumSize(790, 550);
+
+    // Data modules first, then the windows bound to them, each created once for the run.
+    m_dmObj = std::make_unique<obj::TDataModuleObj>(m_paths, *m_infoSubstData, *m_infoProdData);
+    m_dmObj->selectedState = [this] { return m_project.selectedState(); };
     buildBar();
     connect(&m_project, &ProjectSession::projectChanged, this, &TMainForm::updateCaption);
 
-    // The shared windows, each created once for the whole run.
     m_formFiles = new TFormFiles(*this);
+    m_formInfoSubst = new TFormInfoSubst(*m_infoSubstData);
+    m_formInfoProd = new TFormInfoProd(*m_infoProdData);
     m_formCreate = new TFormCreate(this);
     m_formProgress = new TFormProgress(this);
     m_formYear = new TFormYear(this);
@@ -61,6 +72,15 @@ TMainForm::~TMainForm()
     // Forms taken out of the panel have no parent; they are ours all the same.
     ClearMainPanel();
     delete m_formFiles;
+    delete m_formInfoSubst;
+    delete m_formInfoProd;
+}
+
+void TMainForm::dock(QWidget* form, const std::function<bool()>& isShown, const std::function<void()>& enter)
+{
+    if (isShown() && m_currentForm == form) return;
+    ShowInMainPanel(form);
+    enter();
 }
 
 void TMainForm::buildBar()
@@ -142,8 +162,15 @@ void TMainForm::buildBar()
     auto none = std::function<void()>();
     addTask(ModEco, "SpeedButtonEcoProj", "проекти", [this] { m_formFiles->showPage(); });
     addTask(ModEco, "SpeedButtonEcoOpt", "довідка", [this] { openManual(); });
-    addTask(ModEco, "SpeedButtonInfoSubst", "реч-ни", none);
-    addTask(ModEco, "SpeedButtonInfoPro", "вироб.", none);
+    const QString info = QStringLiteral("Data\\INFO.FDB");
+    addTask(ModEco, "SpeedButtonInfoSubst", "реч-ни", [this, info] {
+        dock(m_formInfoSubst, [this] { return m_formInfoSubst->isShown(); },
+             [this, info] { m_formInfoSubst->showData(m_paths.programFile(info)); });
+    });
+    addTask(ModEco, "SpeedButtonInfoPro", "вироб.", [this, info] {
+        dock(m_formInfoProd, [this] { return m_formInfoProd->isShown(); },
+             [this, info] { m_formInfoProd->showData(m_paths.programFile(info)); });
+    });
     addTask(ModObj, "SpeedButtonObjEmissTab", "Викиди", none);
     addTask(ModInv, "SpeedButtonInvTitle", "титул", none);
     addTask(ModInv, "SpeedButtonInvT22", "дж.викид.", none);

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QToolButton>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QLabel;
@@ -16,6 +17,15 @@ class QLabel;
 namespace aeris {
 
 class TFormFiles;
+class TFormInfoSubst;
+class TFormInfoProd;
+namespace ref {
+class InfoSubstData;
+class InfoProdData;
+}
+namespace obj {
+class TDataModuleObj;
+}
 class TFormCreate;
 class TFormProgress;
 class TFormYear;
@@ -62,6 +72,11 @@ public:
     void returnToProjectPage();
 
     TFormFiles& formFiles() { return *m_formFiles; }
+    TFormInfoSubst& formInfoSubst() { return *m_formInfoSubst; }
+    TFormInfoProd& formInfoProd() { return *m_formInfoProd; }
+    obj::TDataModuleObj& dataModuleObj() { return *m_dmObj; }
+    // Docks a window unless it is shown already, then runs its entry operation.
+    void dock(QWidget* form, const std::function<bool()>& isShown, const std::function<void()>& enter);
     TFormCreate& formCreate() { return *m_formCreate; }
     TFormProgress& formProgress() { return *m_formProgress; }
     TFormYear& formYear() { return *m_formYear; }
@@ -93,7 +108,14 @@ private:
     QWidget* m_currentForm = nullptr;
     bool m_activated = false;
 
+    // The data behind the reference windows own the reference connections, which the object
+    // data module reads through; so they come first.
+    std::unique_ptr<ref::InfoSubstData> m_infoSubstData;
+    std::unique_ptr<ref::InfoProdData> m_infoProdData;
+    std::unique_ptr<obj::TDataModuleObj> m_dmObj;
     TFormFiles* m_formFiles = nullptr;
+    TFormInfoSubst* m_formInfoSubst = nullptr;
+    TFormInfoProd* m_formInfoProd = nullptr;
     TFormCreate* m_formCreate = nullptr;
     TFormProgress* m_formProgress = nullptr;
     TFormYear* m_formYear = nullptr;

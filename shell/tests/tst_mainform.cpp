@@ -1,7 +1,11 @@
 #include "f_create.h"
 #include "f_files.h"
 #include "f_main.h"
+#include "f_infoprod.h"
+#include "f_infosubst.h"
 #include "f_progress.h"
+#include "u_datagrid.h"
+#include "u_refdata.h"
 #include "u_ini.h"
 #include "u_recordingseams.h"
 #include "u_testdirs.h"
@@ -13,6 +17,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTableWidget>
+#include <QTabWidget>
+#include <QListView>
 #include <QTest>
 
 using namespace aeris;
@@ -55,6 +61,7 @@ private slots:
     void narrowStripWrapsAndScrolls();
     void pressingTheDownModuleReleasesIt();
     void manualOpensOnlyWhenPresent();
+    void referenceWindowsDockAndClose();
 };
 
 void TestMainForm::firstShowDocksTheProjectPage()
@@ -132,6 +139,52 @@ void TestMainForm::manualOpensOnlyWhenPresent()
     w.program.write(QStringLiteral("aeris.pdf"), "%PDF-1.4");
     w.main.taskButton(QStringLiteral("SpeedButtonEcoOpt"))->click();
     QCOMPARE(w.ui.openedDocuments, QStringList{w.program.file(QStringLiteral("aeris.pdf"))});
+}
+
+void TestMainForm::referenceWindowsDockAndClose()
+{
+    Window w;
+    QDir().mkpath(w.program.file(QStringLiteral("Data")));
+    w.program.copyTemplate(QStringLiteral("INFO.FDB"), QStringLiteral("Data/INFO.FDB"));
+    QToolButton* subst = w.main.taskButton(QStringLiteral("SpeedButtonInfoSubst"));
+    QVERIFY(subst->isEnabled());
+    subst->click();
+    TFormInfoSubst& form = w.main.formInfoSubst();
+    QCOMPARE(w.main.CurrentForm(), &form);
+    QVERIFY(form.isShown());
+    QCOMPARE(form.data().summary().recordCount(), 894);
+    QCOMPARE(form.PageControl->count(), 7);
+    QCOMPARE(form.PageControl->tabText(3), QStringLiteral("Зв'язок ГДК-2ТП"));
+    form.EditFind->setText(QStringLiteral("301"));
+    form.SpeedButtonFindClick();
+    QCOMPARE(form.detail(QStringLiteral("SUBST_GDK_NAME"))->text(), QStringLiteral("Азоту діоксид"));
+    QCOMPARE(form.detail(QStringLiteral("SUBST_2TP_ID"))->text(), QStringLiteral("04001"));
+    QCOMPARE(form.DBCtrlGrid->currentIndex().row(), form.data().summary().recNo() - 1);
+    QCOMPARE(form.tableGrids[0]->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Код р-ни"));
+    // Pressing the button again changes nothing.
+    const int at = form.data().summary().recNo();
+    subst->click();
+    QCOMPARE(form.data().summary().recNo(), at);
+    // Another window in the panel: the reference connection closes.
+    w.main.taskButton(QStringLiteral("SpeedButtonInfoPro"))->click();
+    QVERIFY(!form.isShown());
+    QVERIFY(!form.data().connection().connected());
+    TFormInfoProd& prod = w.main.formInfoProd();
+    QVERIFY(prod.isShown());
+    QCOMPARE(prod.DBGridSummary->model()->headerData(prod.DBGridSummary->columnOf(QStringLiteral("PROD_ID")), Qt::Horizontal).toString(),
+             QStringLiteral("Код"));
+    QVERIFY(prod.DBGridSummary->isColumnHidden(prod.DBGridSummary->columnOf(QStringLiteral("PROD_ID1"))));
+    // Editing through the grid and saving.
+    DataGrid* grid = prod.tableGrids[0];
+    prod.PageControl->setCurrentWidget(grid);
+    QVERIFY(grid->model()->setData(grid->model()->index(0, 1), QStringLiteral("Нова назва галузі"), Qt::EditRole));
+    prod.SpeedButtonSaveClick();
+    QVERIFY(!prod.data().tables()[0]->updatesPending());
+    w.main.taskButton(QStringLiteral("SpeedButtonEcoProj"))->click();
+    QVERIFY(!prod.isShown());
+    prod.showData(w.program.file(QStringLiteral("Data/INFO.FDB")));
+    QVERIFY(prod.data().summary().locate(QStringLiteral("PROD_NAME"), QStringLiteral("Нова назва галузі")));
+    prod.data().hide();
 }
 
 class TestFormFiles : public QObject {

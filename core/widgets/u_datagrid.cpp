@@ -1,0 +1,106 @@
+#include "u_datagrid.h"
+
+#include "u_appexception.h"
+#include "u_seams.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+
+namespace aeris {
+
+DataGrid::DataGrid(QWidget* parent) : QTableView(parent)
+{
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setMinimumWidth(16);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    setWordWrap(false);
+}
+
+DataGrid::~DataGrid()
+{
+    setModel(nullptr);
+}
+
+void DataGrid::setDataset(db::Dataset* ds)
+{
+    setModel(nullptr);
+    m_model.reset();
+    m_ds = ds;
+    if (!ds) return;
+    m_model = std::make_unique<db::DatasetModel>(*ds);
+    setModel(m_model.get());
+    connect(m_model.get(), &db::DatasetModel::currentRowChanged, this, &DataGrid::followDataset);
+    connect(m_model.get(), &QAbstractItemModel::modelReset, this, [this] { followDataset(m_model->currentRow()); });
+    connect(m_model.get(), &db::DatasetModel::editFailed, this, [](const QString&) { QApplication::beep(); });
+    followDataset(m_model->currentRow());
+}
+
+void DataGrid::setReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                             : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+}
+
+int DataGrid::columnOf(const QString& field) const { return m_model ? m_model->columnOf(field) : -1; }
+
+void DataGrid::followDataset(int row)
+{
+    if (!m_model || row < 0 || row >= m_model->rowCount()) return;
+    m_syncing = true;
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    const QModelIndex target = m_model->index(row, std::max(0, std::min(column, m_model->columnCount() - 1)));
+    setCurrentIndex(target);
+    scrollTo(target);
+    m_syncing = false;
+}
+
+void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (m_syncing || !m_model || !current.isValid() || current.row() == m_model->currentRow()) return;
+    // Leaving a row posts it (or drops it when untouched); a refusal keeps the cursor there.
+    const bool moved = guardedNotify([&] {
+        m_model->setCurrentRow(current.row());
+        return true;
+    });
+    if (!moved) {
+        QMetaObject::invokeMethod(this, [this] { followDataset(m_model ? m_model->currentRow() : -1); }, Qt::QueuedConnection);
+    }
+}
+
+void DataGrid::keyPressEvent(QKeyEvent* e)
+{
+    if (!m_ds || !m_ds->active() || state() == QAbstractItemView::EditingState) {
+        QTableView::keyPressEvent(e);
+        return;
+    }
+    if (e->key() == Qt::Key_Escape && m_ds->editing()) {
+        m_ds->cancel();
+        return;
+    }
+    if (!m_readOnly) {
+        if (e->key() == Qt::Key_Insert && e->modifiers() == Qt::NoModifier) {
+            m_ds->insert();
+            return;
+        }
+        if (e->key() == Qt::Key_Delete && (e->modifiers() & Qt::ControlModifier)) {
+            if (!m_ds->isEmpty() && askYesNo(QStringLiteral("Видалити запис?"), QStringLiteral("Увага"))) m_ds->remove();
+            return;
+        }
+        if (e->key() == Qt::Key_Down && m_appendOnDown && e->modifiers() == Qt::NoModifier &&
+            (m_ds->isEmpty() || m_ds->recNo() == m_ds->recordCount()) && !(m_ds->state() == db::DatasetState::Insert && !m_ds->modified())) {
+            m_ds->append();
+            return;
+        }
+    }
+    QTableView::keyPressEvent(e);
+}
+
+} // namespace aeris
