@@ -1,6 +1,10 @@
 #include "u_batchcommands.h"
 
+#include "d_obj.h"
 #include "u_baseyear.h"
+#include "u_codepage.h"
+#include "u_refdata.h"
+#include "u_substcode.h"
 #include "u_error.h"
 #include "u_files.h"
 #include "u_history.h"
@@ -9,6 +13,7 @@
 #include "u_project.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace aeris::batch {
@@ -60,6 +65,65 @@ int cmdHistory(Context& ctx, const QStringList&)
     return 0;
 }
 
+QString infoFile(Context& ctx) { return ctx.paths.programFile(QStringLiteral("Data\\INFO.FDB")); }
+
+int cmdReference(Context& ctx, const QStringList& a)
+{
+    if (a[0] != QLatin1String("search")) {
+        ctx.err << QStringLiteral("Невідома дія довідника: ") << a[0] << Qt::endl;
+        return 2;
+    }
+    const QString text = a.mid(1).join(u' ');
+    ref::InfoSubstData data;
+    if (!data.show(infoFile(ctx))) {
+        ctx.err << QStringLiteral("Помилка: довідник %1 не відкривається").arg(infoFile(ctx)) << Qt::endl;
+        return 1;
+    }
+    if (!data.search(text)) {
+        ctx.err << QStringLiteral("Речовину не знайдено: ") << text << Qt::endl;
+        data.hide();
+        return 1;
+    }
+    db::Dataset& s = data.summary();
+    auto f = [&](const char* name) { return s[QLatin1String(name)].displayText(); };
+    ctx.out << obj::substIdText(s[QStringLiteral("SUBST_ID")].value()) << u'\t' << f("SUBST_NAME") << u'\t'
+            << QStringLiteral("ГДК макс. ") << f("GDK_MAX") << u'\t' << QStringLiteral("ГДК ден. ") << f("GDK_DAY") << u'\t'
+            << QStringLiteral("ОБРВ ") << f("OBRV") << u'\t' << QStringLiteral("клас ") << f("DANGER_CLASS") << Qt::endl;
+    data.hide();
+    return 0;
+}
+
+int cmdState(Context& ctx, const QStringList& a)
+{
+    const QString folder = absolute(a[0]);
+    bool ok = false;
+    const int state = a[1].toInt(&ok);
+    if (!ok || state < 0 || state > obj::kMaxPerspectives) {
+        ctx.err << QStringLiteral("Помилка: номер стану має бути від 0 до %1").arg(obj::kMaxPerspectives) << Qt::endl;
+        return 2;
+    }
+    if (!isProjectFolder(folder)) {
+        ctx.err << QStringLiteral("Відкрити БД...: Вказана база не знайдена") << Qt::endl;
+        return 1;
+    }
+    ctx.paths.setProjectDir(folder);
+    ref::InfoSubstData subst;
+    ref::InfoProdData prod;
+    obj::TDataModuleObj dm(ctx.paths, subst, prod);
+    dm.selectedState = [state] { return state; };
+    if (!dm.OpenState(folder)) {
+        QFile log(ctx.paths.programFile(QStringLiteral("log.txt")));
+        const QString line = log.open(QIODevice::ReadOnly) ? codepage::fromCp1251(log.readAll()).trimmed() : QString();
+        ctx.err << QStringLiteral("Помилка: стан %1 не відкрито: ").arg(state) << line << Qt::endl;
+        return 1;
+    }
+    for (const QString& t : {obj::kProdSites, obj::kProductions, obj::kSubstances, obj::kEmissionSrc, obj::kEvolvingSrc,
+                             obj::kGou, obj::kEmissionData, obj::kEvolvingData, obj::kGouData})
+        ctx.out << t << u'\t' << db::Statement(dm.IBTransaction, QStringLiteral("select count(*) from ") + t).scalar().toInt() << Qt::endl;
+    dm.CloseState();
+    return 0;
+}
+
 } // namespace
 
 const std::vector<Command>& commands()
@@ -71,6 +135,11 @@ const std::vector<Command>& commands()
          QStringLiteral("назва, коментар, базовий рік, стани і звітні бази проекту"), 1, cmdInfo},
         {QStringLiteral("history"), QString(), QStringLiteral("перелік проектів з історії програми (назва, каталог, коментар)"), 0,
          cmdHistory},
+        {QStringLiteral("reference"), QStringLiteral("search <текст>"),
+         QStringLiteral("знайти речовину в довіднику за санітарним кодом або початком назви"), 2, cmdReference},
+        {QStringLiteral("state"), QStringLiteral("<каталог> <n>"),
+         QStringLiteral("відкрити стан n (0 - існуючий, 1..4 - перспективи), створивши його з попереднього, і показати кількість рядків таблиць"),
+         2, cmdState},
     };
     return table;
 }

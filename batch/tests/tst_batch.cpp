@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
@@ -40,6 +41,7 @@ private slots:
     void newInfoHistory();
     void failuresExitNonZero();
     void binaryPrintsUsage();
+    void referenceSearchAndStates();
 };
 
 void TestBatch::newInfoHistory()
@@ -83,6 +85,31 @@ void TestBatch::binaryPrintsUsage()
     QCOMPARE(p.exitCode(), 0);
     const QString text = QString::fromUtf8(p.readAllStandardOutput());
     for (const char* c : {"new", "info", "history"}) QVERIFY(text.contains(QLatin1String(c)));
+}
+
+void TestBatch::referenceSearchAndStates()
+{
+    Run r;
+    QDir().mkpath(r.program.file(QStringLiteral("Data")));
+    r.program.copyTemplate(QStringLiteral("INFO.FDB"), QStringLiteral("Data/INFO.FDB"));
+    r.program.copyTemplate(QStringLiteral("OBJ.FDB"), QStringLiteral("Data/OBJ.FDB"));
+    QCOMPARE(r.exec({QStringLiteral("reference"), QStringLiteral("search"), QStringLiteral("301")}), 0);
+    QVERIFY2(r.out.startsWith(QStringLiteral("04001 / 301\tАзоту діоксид\t")), qPrintable(r.out));
+    QCOMPARE(r.exec({QStringLiteral("reference"), QStringLiteral("search"), QStringLiteral("пил"), QStringLiteral("неорганічний")}), 0);
+    QVERIFY(r.out.contains(QStringLiteral("Пил неорганічний")));
+    QCOMPARE(r.exec({QStringLiteral("reference"), QStringLiteral("search"), QStringLiteral("немає такої")}), 1);
+
+    const QString f = r.work.file(QStringLiteral("p"));
+    QCOMPARE(r.exec({QStringLiteral("new"), f, QStringLiteral("P")}), 0);
+    QCOMPARE(r.exec({QStringLiteral("state"), f, QStringLiteral("0")}), 0);
+    QVERIFY(r.out.startsWith(QStringLiteral("PROD_SITES\t0\n")));
+    QCOMPARE(r.out.count(u'\n'), 9);
+    QVERIFY(QFileInfo::exists(f + QStringLiteral("/aer.dat/OBJ.FDB")));
+    QCOMPARE(r.exec({QStringLiteral("state"), f, QStringLiteral("1")}), 0);
+    QVERIFY(QFileInfo::exists(f + QStringLiteral("/aer.dat/OBJ1.FDB")));
+    QCOMPARE(r.exec({QStringLiteral("state"), f, QStringLiteral("3")}), 1); // state 2 does not exist yet
+    QVERIFY(r.err.contains(QStringLiteral("ПОМИЛКА.")));
+    QCOMPARE(r.exec({QStringLiteral("state"), f, QStringLiteral("7")}), 2);
 }
 
 AERIS_TEST(TestBatch)
