@@ -561,6 +561,8 @@ void Dataset::cancel()
     const bool wasInsert = m_state == DatasetState::Insert;
     m_buf.clear();
     m_modified = false;
+    // At rest before any signal: a view that reacts to the removal sees a browsing dataset.
+    m_state = DatasetState::Browse;
     if (wasInsert && m_rows[size_t(m_cur)]->fresh) {
         const int pos = m_cur;
         emit aboutToRemoveRow(pos);
@@ -569,7 +571,7 @@ void Dataset::cancel()
         emit rowRemoved(pos);
         m_eof = m_bof = m_rows.empty();
     }
-    setState(DatasetState::Browse);
+    emit stateChanged();
     if (!m_rows.empty()) emit rowChanged(m_cur);
     if (afterCancel) afterCancel(*this);
     if (wasInsert) {

@@ -38,6 +38,16 @@ void DataGrid::setDataset(db::Dataset* ds)
     connect(m_model.get(), &db::DatasetModel::currentRowChanged, this, &DataGrid::followDataset);
     connect(m_model.get(), &QAbstractItemModel::modelReset, this, [this] { followDataset(m_model->currentRow()); });
     connect(m_model.get(), &db::DatasetModel::editFailed, this, [](const QString&) { QApplication::beep(); });
+    // While rows come and go the view moves its cursor by itself; the dataset is not moved then.
+    for (auto about : {&QAbstractItemModel::rowsAboutToBeRemoved, &QAbstractItemModel::rowsAboutToBeInserted})
+        connect(m_model.get(), about, this, [this] { m_syncing = true; });
+    for (auto done : {&QAbstractItemModel::rowsRemoved, &QAbstractItemModel::rowsInserted})
+        connect(m_model.get(), done, this, [this] {
+            m_syncing = false;
+            followDataset(m_model->currentRow());
+        });
+    connect(m_model.get(), &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_syncing = true; });
+    connect(m_model.get(), &QAbstractItemModel::modelReset, this, [this] { m_syncing = false; });
     followDataset(m_model->currentRow());
 }
 
@@ -53,12 +63,13 @@ int DataGrid::columnOf(const QString& field) const { return m_model ? m_model->c
 void DataGrid::followDataset(int row)
 {
     if (!m_model || row < 0 || row >= m_model->rowCount()) return;
+    const bool wasSyncing = m_syncing;
     m_syncing = true;
     const int column = currentIndex().isValid() ? currentIndex().column() : 0;
     const QModelIndex target = m_model->index(row, std::max(0, std::min(column, m_model->columnCount() - 1)));
     setCurrentIndex(target);
     scrollTo(target);
-    m_syncing = false;
+    m_syncing = wasSyncing;
 }
 
 void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
