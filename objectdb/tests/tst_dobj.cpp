@@ -134,6 +134,13 @@ void TestDataModuleObj::failedOpenWritesOneLog()
     QVERIFY(!n.open(0));
     QVERIFY(codepage::fromCp1251(n.program.read(QStringLiteral("log.txt")))
                 .startsWith(QStringLiteral("Відкриття існуючого стану. Копіювання. Шлях: ")));
+    // A missing reference: the object database opened, the reference did not.
+    Module r;
+    QFile::remove(r.program.file(QStringLiteral("Data/INFO.FDB")));
+    QVERIFY(!r.open(0));
+    const QString rlog = codepage::fromCp1251(r.program.read(QStringLiteral("log.txt")));
+    QVERIFY2(rlog.contains(QStringLiteral(".Відкрито. БД Активна. ПОМИЛКА. ")), qPrintable(rlog));
+    QVERIFY(!r.dm.IBDatabase.connected());
 }
 
 void TestDataModuleObj::newRowDefaults()
