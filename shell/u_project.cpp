@@ -38,6 +38,13 @@ QString ProjectSession::readProjectComment(const QString& folder)
     return IniFile(projectIniPath(folder)).readString(kObject, QStringLiteral("comment"));
 }
 
+void ProjectSession::setStates(const QStringList& items, int selected)
+{
+    m_states = items;
+    m_selectedState = items.isEmpty() ? 0 : std::clamp(selected, 0, int(items.size()) - 1);
+    emit statesChanged();
+}
+
 QStringList ProjectSession::stateList(const QString& folder, int baseYear)
 {
     QStringList states{QStringLiteral("Існуюч. стан: %1").arg(baseYear)};

@@ -29,6 +29,8 @@ public:
     const QStringList& states() const { return m_states; }
     int selectedState() const { return m_selectedState; }
     void setSelectedState(int index);
+    // Replaces the selector's items (the editor adds, removes and relabels perspectives).
+    void setStates(const QStringList& items, int selected);
 
     ProjectHistory& history() { return m_history; }
 
