@@ -1,6 +1,9 @@
 #include "f_main.h"
 
 #include "f_create.h"
+#include "f_emisstab.h"
+#include "f_sel_others.h"
+#include "f_sel_subst.h"
 #include "d_obj.h"
 #include "f_files.h"
 #include "f_infoprod.h"
@@ -9,6 +12,8 @@
 #include "f_log.h"
 #include "f_progress.h"
 #include "f_year.h"
+
+#include <QLineEdit>
 #include "u_files.h"
 #include "u_seams.h"
 
@@ -61,10 +66,26 @@ TMainForm::TMainForm(AppPaths& paths, QWidget* parent)
     m_formFiles = new TFormFiles(*this);
     m_formInfoSubst = new TFormInfoSubst(*m_infoSubstData);
     m_formInfoProd = new TFormInfoProd(*m_infoProdData);
+    m_formSelSubst = new TFormSelSubst(this);
+    m_formSelSrc = new TFormSelSrc(this);
+    m_formSelPro = new TFormSelPro(this);
+    m_formSelSum = new TFormSelSum(this);
+    m_formEmissTab = new TFormEmissTab(m_project, *m_dmObj, *m_formSelSubst, *m_formSelPro);
     m_formCreate = new TFormCreate(this);
     m_formProgress = new TFormProgress(this);
     m_formYear = new TFormYear(this);
     m_formLog = new TFormLog(this);
+
+    m_formEmissTab->showLog = [this](const QStringList& lines) {
+        m_formLog->setWindowTitle(QStringLiteral("Заходи"));
+        m_formLog->setLines(lines);
+        m_formLog->exec();
+    };
+    m_formEmissTab->askYear = [this](int current) {
+        m_formYear->setWindowTitle(QStringLiteral("Оберіть базовий рік"));
+        m_formYear->Edit1->setText(QString::number(current));
+        return m_formYear->exec() == QDialog::Accepted ? m_formYear->year() : 0;
+    };
 }
 
 TMainForm::~TMainForm()
@@ -74,6 +95,7 @@ TMainForm::~TMainForm()
     delete m_formFiles;
     delete m_formInfoSubst;
     delete m_formInfoProd;
+    delete m_formEmissTab;
 }
 
 void TMainForm::dock(QWidget* form, const std::function<bool()>& isShown, const std::function<void()>& enter)
@@ -171,7 +193,10 @@ void TMainForm::buildBar()
         dock(m_formInfoProd, [this] { return m_formInfoProd->isShown(); },
              [this, info] { m_formInfoProd->showData(m_paths.programFile(info)); });
     });
-    addTask(ModObj, "SpeedButtonObjEmissTab", "Викиди", none);
+    addTask(ModObj, "SpeedButtonObjEmissTab", "Викиди", [this] {
+        dock(m_formEmissTab, [this] { return m_formEmissTab->logic().ObjectDataOpen; },
+             [this] { m_formEmissTab->logic().ReopenObjectData(); });
+    });
     addTask(ModInv, "SpeedButtonInvTitle", "титул", none);
     addTask(ModInv, "SpeedButtonInvT22", "дж.викид.", none);
     addTask(ModInv, "SpeedButtonInvT21", "дж.вид.", none);

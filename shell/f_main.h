@@ -18,6 +18,11 @@ namespace aeris {
 
 class TFormFiles;
 class TFormInfoSubst;
+class TFormEmissTab;
+class TFormSelSubst;
+class TFormSelSrc;
+class TFormSelPro;
+class TFormSelSum;
 class TFormInfoProd;
 namespace ref {
 class InfoSubstData;
@@ -73,6 +78,11 @@ public:
 
     TFormFiles& formFiles() { return *m_formFiles; }
     TFormInfoSubst& formInfoSubst() { return *m_formInfoSubst; }
+    TFormEmissTab& formEmissTab() { return *m_formEmissTab; }
+    TFormSelSubst& formSelSubst() { return *m_formSelSubst; }
+    TFormSelSrc& formSelSrc() { return *m_formSelSrc; }
+    TFormSelPro& formSelPro() { return *m_formSelPro; }
+    TFormSelSum& formSelSum() { return *m_formSelSum; }
     TFormInfoProd& formInfoProd() { return *m_formInfoProd; }
     obj::TDataModuleObj& dataModuleObj() { return *m_dmObj; }
     // Docks a window unless it is shown already, then runs its entry operation.
@@ -116,6 +126,11 @@ private:
     TFormFiles* m_formFiles = nullptr;
     TFormInfoSubst* m_formInfoSubst = nullptr;
     TFormInfoProd* m_formInfoProd = nullptr;
+    TFormSelSubst* m_formSelSubst = nullptr;
+    TFormSelSrc* m_formSelSrc = nullptr;
+    TFormSelPro* m_formSelPro = nullptr;
+    TFormSelSum* m_formSelSum = nullptr;
+    TFormEmissTab* m_formEmissTab = nullptr;
     TFormCreate* m_formCreate = nullptr;
     TFormProgress* m_formProgress = nullptr;
     TFormYear* m_formYear = nullptr;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 namespace aeris {
 
@@ -47,7 +48,10 @@ void DataGrid::setDataset(db::Dataset* ds)
             followDataset(m_model->currentRow());
         });
     connect(m_model.get(), &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_syncing = true; });
-    connect(m_model.get(), &QAbstractItemModel::modelReset, this, [this] { m_syncing = false; });
+    connect(m_model.get(), &QAbstractItemModel::modelReset, this, [this] {
+        m_syncing = false;
+        if (!m_shown.isEmpty()) setColumns(m_shown, m_titles);
+    });
     followDataset(m_model->currentRow());
 }
 
@@ -59,6 +63,65 @@ void DataGrid::setReadOnly(bool readOnly)
 }
 
 int DataGrid::columnOf(const QString& field) const { return m_model ? m_model->columnOf(field) : -1; }
+
+void DataGrid::showOnly(const QStringList& fields, const QStringList& titles) { setColumns(fields, titles); }
+
+void DataGrid::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    const QModelIndex at = indexAt(e->position().toPoint());
+    if (at.isValid() && (m_readOnly || (m_model && m_pickFields.contains(m_model->fieldAt(at.column()).name())))) {
+        setCurrentIndex(at);
+        emit rowDoubleClicked();
+        return;
+    }
+    QTableView::mouseDoubleClickEvent(e);
+    if (at.isValid()) emit rowDoubleClicked();
+}
+
+void DataGrid::setColumns(const QStringList& fields, const QStringList& titles)
+{
+    m_shown = fields;
+    m_titles = titles;
+    if (!m_model) return;
+    QHeaderView* h = horizontalHeader();
+    for (int c = 0; c < m_model->columnCount(); ++c) setColumnHidden(c, !fields.contains(m_model->fieldAt(c).name()));
+    bool bound = false;
+    for (int pos = 0; pos < fields.size(); ++pos) {
+        const int logical = m_model->columnOf(fields[pos]);
+        if (logical < 0) continue; // not bound before the dataset's first opening
+        bound = true;
+        if (pos < titles.size()) m_model->fieldAt(logical).setDisplayLabel(titles[pos]);
+        h->moveSection(h->visualIndex(logical), pos);
+        if (auto d = m_delegates.constFind(fields[pos]); d != m_delegates.constEnd()) setItemDelegateForColumn(logical, *d);
+        if (fields[pos] == m_stretch) h->setSectionResizeMode(logical, QHeaderView::Stretch);
+        else if (!m_widthsApplied && m_widths.contains(fields[pos])) setColumnWidth(logical, m_widths.value(fields[pos]));
+    }
+    if (bound) m_widthsApplied = true;
+}
+
+void DataGrid::selectField(const QString& field)
+{
+    if (!m_model) return;
+    const int c = m_model->columnOf(field);
+    if (c < 0 || isColumnHidden(c)) return;
+    const int row = std::max(0, currentIndex().row());
+    m_syncing = true;
+    setCurrentIndex(m_model->index(row, c));
+    m_syncing = false;
+}
+
+QString DataGrid::currentField() const
+{
+    const QModelIndex i = currentIndex();
+    return (m_model && i.isValid()) ? m_model->fieldAt(i.column()).name() : QString();
+}
+
+void DataGrid::mouseReleaseEvent(QMouseEvent* e)
+{
+    QTableView::mouseReleaseEvent(e);
+    const QModelIndex at = indexAt(e->position().toPoint());
+    if (at.isValid() && m_model) emit cellClicked(m_model->fieldAt(at.column()).name());
+}
 
 void DataGrid::followDataset(int row)
 {
