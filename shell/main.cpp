@@ -26,7 +26,9 @@ int main(int argc, char** argv)
     int rc = 0;
     {
         aeris::TMainForm window(paths);
-        window.resize(window.minimumSize());
+        // As large as a working table needs, within the screen.
+        const QSize room = window.screen()->availableGeometry().size() * 0.9;
+        window.resize(window.minimumSize().expandedTo(room.boundedTo(QSize(1280, 860))));
         window.move(window.screen()->availableGeometry().center() - window.rect().center());
         window.show();
         rc = app.exec();

@@ -82,21 +82,41 @@ void DataGrid::setColumns(const QStringList& fields, const QStringList& titles)
 {
     m_shown = fields;
     m_titles = titles;
-    if (!m_model) return;
+    // Fields are bound to their columns when the dataset first opens; until then only the
+    // fields declared in advance exist.
+    if (!m_model || !m_ds || !m_ds->active()) return;
     QHeaderView* h = horizontalHeader();
     for (int c = 0; c < m_model->columnCount(); ++c) setColumnHidden(c, !fields.contains(m_model->fieldAt(c).name()));
-    bool bound = false;
     for (int pos = 0; pos < fields.size(); ++pos) {
         const int logical = m_model->columnOf(fields[pos]);
-        if (logical < 0) continue; // not bound before the dataset's first opening
-        bound = true;
+        if (logical < 0) continue;
         if (pos < titles.size()) m_model->fieldAt(logical).setDisplayLabel(titles[pos]);
         h->moveSection(h->visualIndex(logical), pos);
         if (auto d = m_delegates.constFind(fields[pos]); d != m_delegates.constEnd()) setItemDelegateForColumn(logical, *d);
-        if (fields[pos] == m_stretch) h->setSectionResizeMode(logical, QHeaderView::Stretch);
-        else if (!m_widthsApplied && m_widths.contains(fields[pos])) setColumnWidth(logical, m_widths.value(fields[pos]));
+        if (!m_widthsApplied.contains(fields[pos]) && m_widths.contains(fields[pos])) {
+            setColumnWidth(logical, m_widths.value(fields[pos]));
+            m_widthsApplied.insert(fields[pos]);
+        }
     }
-    if (bound) m_widthsApplied = true;
+    fitStretchField();
+}
+
+void DataGrid::fitStretchField()
+{
+    // The name column takes the width the other columns leave free.
+    if (!m_model || m_stretch.isEmpty()) return;
+    const int logical = m_model->columnOf(m_stretch);
+    if (logical < 0 || isColumnHidden(logical)) return;
+    int others = 0;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        if (c != logical && !isColumnHidden(c)) others += columnWidth(c);
+    setColumnWidth(logical, std::max(80, viewport()->width() - others - 2));
+}
+
+void DataGrid::resizeEvent(QResizeEvent* e)
+{
+    QTableView::resizeEvent(e);
+    fitStretchField();
 }
 
 void DataGrid::selectField(const QString& field)

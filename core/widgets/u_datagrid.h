@@ -9,6 +9,7 @@
 #include "u_datasetmodel.h"
 
 #include <QHash>
+#include <QSet>
 #include <QTableView>
 #include <memory>
 
@@ -51,6 +52,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -69,7 +71,8 @@ private:
     QString m_stretch;
     QHash<QString, int> m_widths;
     QHash<QString, QAbstractItemDelegate*> m_delegates;
-    bool m_widthsApplied = false;
+    QSet<QString> m_widthsApplied; // fields whose first width was set; the user's resizing stays
+    void fitStretchField();
 };
 
 } // namespace aeris
