@@ -1,6 +1,8 @@
 #include "u_batchcommands.h"
 
 #include "d_obj.h"
+#include "u_measures.h"
+#include "u_seams.h"
 #include "u_baseyear.h"
 #include "u_codepage.h"
 #include "u_refdata.h"
@@ -124,6 +126,24 @@ int cmdState(Context& ctx, const QStringList& a)
     return 0;
 }
 
+int cmdMeasures(Context& ctx, const QStringList& a)
+{
+    const QString folder = absolute(a[0]);
+    if (!isProjectFolder(folder)) {
+        ctx.err << QStringLiteral("Відкрити БД...: Вказана база не знайдена") << Qt::endl;
+        return 1;
+    }
+    const int base = obj::peekBaseYear(folder);
+    const int count = int(ProjectSession::stateList(folder, base).size());
+    if (count < 2) {
+        showMessage(QStringLiteral("Заходи можна переглядати лише за умови наявності перспективи"), QStringLiteral("Увага"),
+                    MsgIcon::Information);
+        return 0;
+    }
+    for (const QString& line : editor::plannedMeasures(folder, base, count)) ctx.out << line << Qt::endl;
+    return 0;
+}
+
 } // namespace
 
 const std::vector<Command>& commands()
@@ -140,6 +160,8 @@ const std::vector<Command>& commands()
         {QStringLiteral("state"), QStringLiteral("<каталог> <n>"),
          QStringLiteral("відкрити стан n (0 - існуючий, 1..4 - перспективи), створивши його з попереднього, і показати кількість рядків таблиць"),
          2, cmdState},
+        {QStringLiteral("measures"), QStringLiteral("<каталог>"),
+         QStringLiteral("заплановані зміни між станами, як їх показує \"Показати заходи\""), 1, cmdMeasures},
     };
     return table;
 }

@@ -1,4 +1,6 @@
+#include "u_baseyear.h"
 #include "u_batchcommands.h"
+#include "u_fbclient.h"
 #include "u_paths.h"
 #include "u_recordingseams.h"
 #include "u_testdirs.h"
@@ -110,6 +112,17 @@ void TestBatch::referenceSearchAndStates()
     QCOMPARE(r.exec({QStringLiteral("state"), f, QStringLiteral("3")}), 1); // state 2 does not exist yet
     QVERIFY(r.err.contains(QStringLiteral("ПОМИЛКА.")));
     QCOMPARE(r.exec({QStringLiteral("state"), f, QStringLiteral("7")}), 2);
+
+    // Two identical states: no measures; then the perspective closes a source.
+    {
+        db::Connection c;
+        c.setDatabaseName(f + QStringLiteral("/aer.dat/OBJ.FDB"));
+        c.connect();
+        c.executeImmediate(QStringLiteral("insert into PROD_SITES values (1, 'М')"));
+        c.executeImmediate(QStringLiteral("insert into EMISSION_SRC (SITE_ID, EMISSRC_ID) values (1, 4)"));
+    }
+    QCOMPARE(r.exec({QStringLiteral("measures"), f}), 0);
+    QCOMPARE(r.out, QStringLiteral("%1 р.: джерело № 4 (пм.1): закрити\n").arg(obj::peekBaseYear(f) + 1));
 }
 
 AERIS_TEST(TestBatch)
