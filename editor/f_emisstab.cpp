@@ -139,6 +139,7 @@ TFormEmissTab::TFormEmissTab(ProjectSession& project, obj::TDataModuleObj& dm, T
         b->setToolTip(QString::fromUtf8(hint));
         b->setIcon(style()->standardIcon(icon));
         b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
         head->addWidget(b);
         return b;
     };
@@ -295,13 +296,16 @@ QWidget* TFormEmissTab::gridBlock(DataGrid*& grid, Grid which, const char* const
         b->setIcon(style()->standardIcon(kinds[k].first));
         b->setToolTip(QString::fromUtf8(kinds[k].second));
         b->setAutoRaise(true);
-        connect(b, &QToolButton::clicked, this, [ds, k] {
+        b->setFocusPolicy(Qt::NoFocus); // typing goes on in the grid, as with speed buttons
+        DataGrid* g = grid;
+        connect(b, &QToolButton::clicked, this, [ds, k, g] {
             guarded([&] {
                 if (!ds->active()) return;
                 if (k == 0) ds->insert();
                 else if (k == 1) ds->append();
                 else if (!ds->isEmpty() && !ds->eof()) ds->remove(); // never asked to delete at the end
             });
+            g->setFocus();
         });
         buttons->addWidget(b);
         m_rowButtons.push_back(b);

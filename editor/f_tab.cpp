@@ -34,6 +34,9 @@ TFormTab::TFormTab(obj::TDataModuleObj& dm, TFormSelSubst& selSubst, TFormSelPro
     setWindowTitle(QStringLiteral("Переліки"));
     setWindowFlags(Qt::Tool);
     resize(330, 260);
+    // Docked in the editor it floats over the grids: a frame and a background of its own.
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(QStringLiteral("#FormTab { background: palette(window); border: 1px solid #5f7f9f; }"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     PageControl = new QTabWidget(this);
@@ -56,6 +59,7 @@ TFormTab::TFormTab(obj::TDataModuleObj& dm, TFormSelSubst& selSubst, TFormSelPro
         pl->setContentsMargins(0, 0, 0, 0);
         auto* buttons = new QHBoxLayout;
         db::Dataset* ds = p.ds;
+        auto* grid = new DataGrid(page);
         const std::pair<QStyle::StandardPixmap, const char*> kinds[] = {
             {QStyle::SP_ArrowUp, "Додати перед"}, {QStyle::SP_ArrowDown, "Додати після"}, {QStyle::SP_TrashIcon, "Видалити"}};
         for (int k = 0; k < 3; ++k) {
@@ -63,19 +67,20 @@ TFormTab::TFormTab(obj::TDataModuleObj& dm, TFormSelSubst& selSubst, TFormSelPro
             b->setObjectName(QString::fromLatin1(p.names[k]));
             b->setIcon(style()->standardIcon(kinds[k].first));
             b->setToolTip(QString::fromUtf8(kinds[k].second));
-            connect(b, &QToolButton::clicked, this, [ds, k] {
+            b->setFocusPolicy(Qt::NoFocus);
+            connect(b, &QToolButton::clicked, this, [ds, k, grid] {
                 run([&] {
                     if (!ds->active()) return;
                     if (k == 0) ds->insert();
                     else if (k == 1) ds->append();
                     else if (!ds->isEmpty() && !ds->eof()) ds->remove();
                 });
+                grid->setFocus();
             });
             buttons->addWidget(b);
         }
         buttons->addStretch(1);
         pl->addLayout(buttons);
-        auto* grid = new DataGrid(page);
         grid->setAppendOnDown(false);
         *p.grid = grid;
         pl->addWidget(grid, 1);
