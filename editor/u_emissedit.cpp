@@ -2,6 +2,7 @@
 
 #include "d_obj.h"
 #include "u_error.h"
+#include "u_fbclient.h"
 #include "u_files.h"
 #include "u_measures.h"
 #include "u_objschema.h"
@@ -91,8 +92,14 @@ void EmissionEditor::deletePerspective()
         CloseObjectData();
         if (m_dm.StateOpen) throw Error(QStringLiteral("the state is still open"));
         const QString file = files::findNoCase(files::resolve(m_project.projectPath(), obj::kProjectDataDir), obj::stateFileName(last));
-        if (QFileInfo::exists(file) && !QFile::remove(file))
-            throw IoError(QStringLiteral("Не вдалося видалити файл ") + file);
+        if (QFileInfo::exists(file)) {
+            // A file another program holds must not be deleted under it: attaching tells.
+            db::Connection probe;
+            probe.setDatabaseName(file);
+            probe.connect();
+            probe.disconnect();
+            if (!QFile::remove(file)) throw IoError(QStringLiteral("Не вдалося видалити файл ") + file);
+        }
         const int selected = m_project.selectedState();
         m_project.setStates(items.mid(0, last), selected == last ? last - 1 : selected);
         ComboBoxPersChange(m_project.selectedState());

@@ -11,6 +11,8 @@
 #include "u_testregistry.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QFileInfo>
 #include <QTest>
 #include <cmath>
@@ -62,6 +64,7 @@ private slots:
     void addingPerspectivesUpToFour();
     void deletingTheLastPerspective();
     void existingStateCannotBeDeleted();
+    void lockedPerspectiveFallsBackToTheExistingState();
     void baseYearRelabelsStates();
     void geometryArithmetic();
     void zeroSpeedStoresNothing();
@@ -113,6 +116,30 @@ void TestEmissionEditor::deletingTheLastPerspective()
     e.ui.answers = {Answer::No};
     e.ed.deletePerspective();
     QVERIFY(QFileInfo::exists(e.data(QStringLiteral("OBJ1.FDB"))));
+}
+
+void TestEmissionEditor::lockedPerspectiveFallsBackToTheExistingState()
+{
+    const QString isql = QStandardPaths::findExecutable(QStringLiteral("isql-fb"));
+    if (isql.isEmpty()) QSKIP("isql-fb is not installed");
+    Editor e(2);
+    e.project.setSelectedState(2);
+    e.ed.ReopenObjectData();
+    e.ed.CloseObjectData();
+    // Another program holds the last perspective.
+    QProcess holder;
+    holder.start(isql, {QStringLiteral("-q"), QStringLiteral("-user"), QStringLiteral("sysdba"), QStringLiteral("-password"),
+                        QStringLiteral("quillwort"), e.data(QStringLiteral("OBJ2.FDB"))});
+    QVERIFY(holder.waitForStarted());
+    holder.write("select count(*) from PROD_SITES;\n");
+    QTRY_VERIFY_WITH_TIMEOUT(holder.bytesAvailable() > 0 || holder.state() != QProcess::Running, 20000);
+    e.ed.ReopenObjectData(); // fails: the file is held; the module stays closed
+    e.ed.deletePerspective();
+    QVERIFY(QFileInfo::exists(e.data(QStringLiteral("OBJ2.FDB"))));
+    QCOMPARE(e.project.selectedState(), 0);
+    QVERIFY(e.dm.StateOpen);
+    holder.closeWriteChannel();
+    QVERIFY(holder.waitForFinished(20000));
 }
 
 void TestEmissionEditor::existingStateCannotBeDeleted()
