@@ -258,12 +258,11 @@ TFormEmissTab::TFormEmissTab(ProjectSession& project, obj::TDataModuleObj& dm, T
     connect(ComboBoxPers, &QComboBox::activated, this, [this](int index) { guarded([&] { m_logic.ComboBoxPersChange(index); }); });
     connect(&m_project, &ProjectSession::statesChanged, this, &TFormEmissTab::fillStates);
 
-    // The hidden button that copies a source's emissions to its first evolving source works
-    // on the existing state through the XML data module, which is not part of the program yet.
+    // Not in the default layout: copies the emissions of site 1 to the first evolving sources.
     SpeedButtonEmisToEvol = new QToolButton(this);
     SpeedButtonEmisToEvol->setObjectName(QStringLiteral("SpeedButtonEmisToEvol"));
     SpeedButtonEmisToEvol->hide();
-    SpeedButtonEmisToEvol->setEnabled(false);
+    connect(SpeedButtonEmisToEvol, &QToolButton::clicked, this, [this] { guarded([this] { m_logic.emissionsToEvolving(); }); });
     installEventFilter(this);
     fillStates();
 }

@@ -127,6 +127,28 @@ QStringList EmissionEditor::showMeasures()
     return plannedMeasures(m_project.projectPath(), m_dm.GetBaseYear(), count);
 }
 
+void EmissionEditor::emissionsToEvolving()
+{
+    const QString sql = QStringLiteral(
+        "insert into evolving_data (site_id, emissrc_id, evolsrc_id, subst_id, emis_type, mgm3, gs, kgh) "
+        "select site_id, emissrc_id, 1, subst_id, emis_type, mgm3, gs, kgh from emission_data where site_id = 1");
+    db::Connection conn;
+    conn.setDatabaseName(files::findNoCase(files::resolve(m_project.projectPath(), obj::kProjectDataDir), obj::stateFileName(0)));
+    seams().messages->show(sql, QString(), MsgIcon::None, BtnOk);
+    try {
+        conn.connect();
+        db::Transaction tra(conn);
+        tra.start();
+        db::Statement(tra, sql).execute();
+        tra.commitRetaining();
+        tra.commit();
+        conn.disconnect();
+    } catch (const Error& e) {
+        seams().messages->show(e.message(), QString(), MsgIcon::None, BtnOk);
+    }
+    ReopenObjectData();
+}
+
 void EmissionEditor::CompleteSourceGeometry()
 {
     db::Dataset& src = m_dm.IBQueryEmisSrc;

@@ -41,6 +41,10 @@ public:
     // "Показати заходи": the lines, or an empty list after telling why there are none.
     QStringList showMeasures();
 
+    // The hidden command that copies the emissions of the sources of site 1 to their first
+    // evolving source, in the existing state.
+    void emissionsToEvolving();
+
     // Shift+Enter on the source grids and on the evolving-source grid.
     void CompleteSourceGeometry();
     void CompleteEvolvingSource();

@@ -70,6 +70,7 @@ private slots:
     void zeroSpeedStoresNothing();
     void evolvingSourceCompletion();
     void saveAllKeepsTheCurrentSource();
+    void emissionsCopiedToEvolvingSources();
 };
 
 void TestEmissionEditor::statesStopAtTheFirstGap()
@@ -250,6 +251,26 @@ void TestEmissionEditor::saveAllKeepsTheCurrentSource()
     QCOMPARE(src.recNo(), 2);
     QCOMPARE(src[QStringLiteral("EMISSRC_NAME")].asString(), QStringLiteral("Труба"));
     QVERIFY(!src.updatesPending());
+}
+
+void TestEmissionEditor::emissionsCopiedToEvolvingSources()
+{
+    Editor e;
+    e.ed.ReopenObjectData();
+    for (const char* sql : {"insert into PROD_SITES values (1, 'М')", "insert into PRODUCTIONS values (5, 'В')",
+                            "insert into SUBSTANCES values (301, 'NO2')",
+                            "insert into EMISSION_SRC (SITE_ID, EMISSRC_ID) values (1, 1)",
+                            "insert into EVOLVING_SRC (SITE_ID, PROD_ID, EMISSRC_ID, EVOLSRC_ID) values (1, 5, 1, 1)",
+                            "insert into EMISSION_DATA (SITE_ID, EMISSRC_ID, SUBST_ID, GS) values (1, 1, 301, 0.5)"})
+        e.exec(QString::fromUtf8(sql));
+    e.ed.emissionsToEvolving();
+    QVERIFY(e.ui.messages[0].text.startsWith(QStringLiteral("insert into evolving_data")));
+    QVERIFY(e.ui.messages[0].caption.isEmpty());
+    QCOMPARE(e.ui.messages.size(), 1);
+    QCOMPARE(e.dm.IBQueryEvolData.recordCount(), 1);
+    e.ed.emissionsToEvolving(); // a second time: the duplicate key is told in the same kind of box
+    QCOMPARE(e.ui.messages.size(), 3);
+    QVERIFY(e.ui.messages[2].text.contains(QStringLiteral("violation of PRIMARY")));
 }
 
 class TestMeasures : public QObject {
