@@ -58,6 +58,9 @@ public:
     const QString& sql() const { return m_sql; }
     void setName(const QString& name) { m_name = name; }
     const QString& name() const { return m_name; }
+    // A number the owner gives the dataset (documents: 1 fills a table).
+    int tag() const { return m_tag; }
+    void setTag(int t) { m_tag = t; }
     // Parameters not taken from a master.
     void setParam(const QString& name, const QVariant& value);
     QVariant param(const QString& name) const;
@@ -178,6 +181,7 @@ private:
     void applyRow(Transaction& tra, const Row& row, UpdateStatus kind, std::vector<std::unique_ptr<Statement>>& cache);
 
     QString m_name;
+    int m_tag = 0;
     QString m_sql;
     Transaction* m_tra = nullptr;
     QStringList m_paramNames;

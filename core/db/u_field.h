@@ -43,6 +43,7 @@ public:
     const QString& origin() const { return m_origin; }
 
     QString displayLabel() const { return m_label.isEmpty() ? m_name : m_label; }
+    bool hasOwnLabel() const { return !m_label.isEmpty(); }
     void setDisplayLabel(const QString& l) { m_label = l; }
     // Number formats: "0.00" (two decimals), "0.###" (up to three), "#,##0.0" (grouped),
     // "00000" (zero-padded); empty for the default form.
