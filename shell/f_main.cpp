@@ -6,6 +6,7 @@
 #include "f_sel_subst.h"
 #include "d_obj.h"
 #include "f_files.h"
+#include "f_table.h"
 #include "f_infoprod.h"
 #include "f_infosubst.h"
 #include "u_refdata.h"
@@ -71,6 +72,10 @@ TMainForm::TMainForm(AppPaths& paths, QWidget* parent)
     m_formSelPro = new TFormSelPro(this);
     m_formSelSum = new TFormSelSum(this);
     m_formEmissTab = new TFormEmissTab(m_project, *m_dmObj, *m_formSelSubst, *m_formSelPro);
+    m_formTable = new reports::TFormTable;
+    m_formTable->openModuleDatabase = [this](int kind) { return OpenModuleDatabase(kind); };
+    m_formTable->selectedState = [this] { return m_project.selectedState(); };
+    updateTableButtons();
     m_formCreate = new TFormCreate(this);
     m_formProgress = new TFormProgress(this);
     m_formYear = new TFormYear(this);
@@ -96,6 +101,25 @@ TMainForm::~TMainForm()
     delete m_formInfoSubst;
     delete m_formInfoProd;
     delete m_formEmissTab;
+    delete m_formTable;
+}
+
+void TMainForm::showTableButton(int code)
+{
+    if (m_currentForm == m_formTable && m_formTable->CurrentCode == code) return;
+    if (m_currentForm != m_formTable) ShowInMainPanel(m_formTable);
+    m_formTable->ShowTable(code);
+}
+
+void TMainForm::updateTableButtons()
+{
+    for (const auto& [button, code] : m_tableButtons) button->setEnabled(m_formTable && m_formTable->hasModuleFor(code));
+}
+
+void TMainForm::addTable(Module m, const char* name, const char* caption, int code)
+{
+    addTask(m, name, caption, [this, code] { showTableButton(code); });
+    m_tableButtons.emplace_back(m_tasks[m].back(), code);
 }
 
 void TMainForm::dock(QWidget* form, const std::function<bool()>& isShown, const std::function<void()>& enter)
@@ -198,28 +222,39 @@ void TMainForm::buildBar()
              [this] { m_formEmissTab->logic().ReopenObjectData(); });
     });
     addTask(ModInv, "SpeedButtonInvTitle", "титул", none);
-    addTask(ModInv, "SpeedButtonInvT22", "дж.викид.", none);
-    addTask(ModInv, "SpeedButtonInvT21", "дж.вид.", none);
-    addTask(ModInv, "SpeedButtonInvT23", "ГОУ", none);
-    addTask(ModInv, "SpeedButtonInvT24", "питом.", none);
-    const char* ovns[][2] = {{"SpeedButtonOvnsSubst", "заб.реч."}, {"SpeedButtonOvnsSrc", "дж.вик."},
-                             {"SpeedButtonOvnsSrc2", "викид."}, {"SpeedButtonOvnsSalv", "залп."},
-                             {"SpeedButtonOvnsGou", "ГОУ"}, {"SpeedButtonOvnsMeteo", "метео"},
-                             {"SpeedButtonOvnsGdk", "0.1 ГДК"}, {"SpeedButtonOvnsMeas", "заходи"},
-                             {"SpeedButtonOvnsProp", "нормат."}, {"SpeedButtonOvnsProp2", "дозвол."},
-                             {"SpeedButtonOvnsCtrl", "план кон."}, {"SpeedButtonOvnsConc", "конц."},
-                             {"SpeedButtonOvnsCalcN", "доц.розр."}, {"SpeedButtonOvnsCtrlN", "доц.конт."}};
-    for (const auto& t : ovns) addTask(ModOvns, t[0], t[1], none);
-    const char* calc[][2] = {{"SpeedButtonCalcMeteo", "метео"}, {"SpeedButtonCalcProSite", "пр.майд."},
-                             {"SpeedButtonCalcSrc", "дж.вик."}, {"SpeedButtonCalcSubst", "забр.реч."},
-                             {"SpeedButtonCalcEmis", "викид."}, {"SpeedButtonCalcSum", "гр.сум."},
-                             {"SpeedButtonCalcBg", "фон"}, {"SpeedButtonCalcProSiteC", "пр.м.(р)"},
-                             {"SpeedButtonCalcSubstC", "реч.(р)"}, {"SpeedButtonCalcSumC", "сум.(р)"},
-                             {"SpeedButtonCalcSite", "р.майд."}, {"SpeedButtonCalcTask", "завдання"},
-                             {"SpeedButtonCalcPts", "точки"}, {"SpeedButtonCalcRes", "рез-ти"},
-                             {"SpeedButtonCalcResMax", "найб.кон."}, {"SpeedButtonCalcResPts", "точ.конц."},
-                             {"SpeedButtonCalcMap", "карти"}};
-    for (const auto& t : calc) addTask(ModCalc, t[0], t[1], none);
+    addTable(ModInv, "SpeedButtonInvT22", "дж.викид.", 22);
+    addTable(ModInv, "SpeedButtonInvT21", "дж.вид.", 21);
+    addTable(ModInv, "SpeedButtonInvT23", "ГОУ", 23);
+    addTable(ModInv, "SpeedButtonInvT24", "питом.", 24);
+    struct Table {
+        const char* name;
+        const char* caption;
+        int code; // 0: a window of its own
+    };
+    const Table ovns[] = {{"SpeedButtonOvnsSubst", "заб.реч.", 1201}, {"SpeedButtonOvnsSrc", "дж.вик.", 1202},
+                          {"SpeedButtonOvnsSrc2", "викид.", 1203}, {"SpeedButtonOvnsSalv", "залп.", 1204},
+                          {"SpeedButtonOvnsGou", "ГОУ", 1205}, {"SpeedButtonOvnsMeteo", "метео", 0},
+                          {"SpeedButtonOvnsGdk", "0.1 ГДК", 1207}, {"SpeedButtonOvnsMeas", "заходи", 1208},
+                          {"SpeedButtonOvnsProp", "нормат.", 1209}, {"SpeedButtonOvnsProp2", "дозвол.", 1210},
+                          {"SpeedButtonOvnsCtrl", "план кон.", 1211}, {"SpeedButtonOvnsConc", "конц.", 1212},
+                          {"SpeedButtonOvnsCalcN", "доц.розр.", 1301}, {"SpeedButtonOvnsCtrlN", "доц.конт.", 1306}};
+    for (const Table& t : ovns) {
+        if (t.code) addTable(ModOvns, t.name, t.caption, t.code);
+        else addTask(ModOvns, t.name, t.caption, none);
+    }
+    const Table calc[] = {{"SpeedButtonCalcMeteo", "метео", 2001}, {"SpeedButtonCalcProSite", "пр.майд.", 2002},
+                          {"SpeedButtonCalcSrc", "дж.вик.", 2003}, {"SpeedButtonCalcSubst", "забр.реч.", 2005},
+                          {"SpeedButtonCalcEmis", "викид.", 2004}, {"SpeedButtonCalcSum", "гр.сум.", 2006},
+                          {"SpeedButtonCalcBg", "фон", 2007}, {"SpeedButtonCalcProSiteC", "пр.м.(р)", 2011},
+                          {"SpeedButtonCalcSubstC", "реч.(р)", 2012}, {"SpeedButtonCalcSumC", "сум.(р)", 2013},
+                          {"SpeedButtonCalcSite", "р.майд.", 2014}, {"SpeedButtonCalcTask", "завдання", 2015},
+                          {"SpeedButtonCalcPts", "точки", 2016}, {"SpeedButtonCalcRes", "рез-ти", 2021},
+                          {"SpeedButtonCalcResMax", "найб.кон.", 2022}, {"SpeedButtonCalcResPts", "точ.конц.", 2023},
+                          {"SpeedButtonCalcMap", "карти", 0}};
+    for (const Table& t : calc) {
+        if (t.code) addTable(ModCalc, t.name, t.caption, t.code);
+        else addTask(ModCalc, t.name, t.caption, none);
+    }
     HideTaskButtons();
     setProjectModulesEnabled(false);
 }

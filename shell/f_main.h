@@ -19,6 +19,9 @@ namespace aeris {
 class TFormFiles;
 class TFormInfoSubst;
 class TFormEmissTab;
+namespace reports {
+class TFormTable;
+}
 class TFormSelSubst;
 class TFormSelSrc;
 class TFormSelPro;
@@ -79,6 +82,11 @@ public:
     TFormFiles& formFiles() { return *m_formFiles; }
     TFormInfoSubst& formInfoSubst() { return *m_formInfoSubst; }
     TFormEmissTab& formEmissTab() { return *m_formEmissTab; }
+    reports::TFormTable& formTable() { return *m_formTable; }
+    // A table button: docks the viewer and shows the table unless it shows it already.
+    void showTableButton(int code);
+    // Table buttons are usable when a report module owns their code.
+    void updateTableButtons();
     TFormSelSubst& formSelSubst() { return *m_formSelSubst; }
     TFormSelSrc& formSelSrc() { return *m_formSelSrc; }
     TFormSelPro& formSelPro() { return *m_formSelPro; }
@@ -100,6 +108,7 @@ protected:
 private:
     void buildBar();
     void addTask(Module m, const char* name, const char* caption, std::function<void()> action);
+    void addTable(Module m, const char* name, const char* caption, int code);
     void layoutTasks();
     void updateCaption();
 
@@ -131,6 +140,8 @@ private:
     TFormSelPro* m_formSelPro = nullptr;
     TFormSelSum* m_formSelSum = nullptr;
     TFormEmissTab* m_formEmissTab = nullptr;
+    reports::TFormTable* m_formTable = nullptr;
+    std::vector<std::pair<QToolButton*, int>> m_tableButtons;
     TFormCreate* m_formCreate = nullptr;
     TFormProgress* m_formProgress = nullptr;
     TFormYear* m_formYear = nullptr;

@@ -1,6 +1,12 @@
 #include "u_dataset.h"
 #include "u_recordingseams.h"
 #include "u_tablegrid.h"
+#include "f_table.h"
+
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTableView>
 #include "u_testdirs.h"
 #include "u_testregistry.h"
 
@@ -345,6 +351,76 @@ void TestClipboardTables::roundTrip()
     QCOMPARE(h.cell(1, 1), g.cell(1, 1));
 }
 
+class TestFormTable : public QObject {
+    Q_OBJECT
+private slots:
+    void showsEditsSavesAndExchanges();
+};
+
+void TestFormTable::showsEditsSavesAndExchanges()
+{
+    test::RecordingSeams ui;
+    TestModule m;
+    for (const char* sql : kThree) m.exec(QString::fromUtf8(sql));
+    TFormTable form;
+    QList<int> opened;
+    form.openModuleDatabase = [&](int kind) { opened << kind; return true; };
+    form.registerModule(21, 24, 0, 1, &m);
+    QVERIFY(form.hasModuleFor(22));
+    QVERIFY(!form.hasModuleFor(1201));
+    form.resize(700, 400);
+    form.show();
+    form.ShowTable(21);
+    QCOMPARE(opened, QList<int>{1});
+    QCOMPARE(form.CurrentCode, 21);
+    QCOMPARE(form.LabelTitle->text(), QStringLiteral("Таблиця"));
+    QCOMPARE(form.StringGrid->model()->rowCount(), 4);
+    QCOMPARE(form.StringGrid->model()->index(2, 0).data().toString(), QString()); // the repeated site
+
+    // Copy a 2 × 2 block: only RTF on the clipboard.
+    auto* sel = form.StringGrid->selectionModel();
+    sel->select(QItemSelection(form.StringGrid->model()->index(1, 1), form.StringGrid->model()->index(2, 2)), QItemSelectionModel::ClearAndSelect);
+    form.copyClick();
+    QCOMPARE(ui.clipboardRtf, QByteArray("{\\rtf \\trowd 1\\cell \\'e0\\cell \\row \\trowd 2\\cell \\'e1\\cell \\row }"));
+    QVERIFY(ui.clipboardText.isEmpty());
+    // One cell: plain text.
+    form.selectCell(2, 3);
+    sel->select(form.StringGrid->model()->index(3, 2), QItemSelectionModel::ClearAndSelect);
+    form.copyClick();
+    QCOMPARE(ui.clipboardText, QStringLiteral("в"));
+    // Paste a table copied elsewhere at one cell.
+    ui.clipboardRtf = "{\\rtf1\\trowd x\\cell y\\cell\\row }";
+    form.selectCell(2, 1);
+    sel->select(form.StringGrid->model()->index(1, 2), QItemSelectionModel::ClearAndSelect);
+    form.pasteClick();
+    QCOMPARE(form.grid().cell(2, 1), QStringLiteral("x"));
+    QCOMPARE(form.grid().cell(3, 1), QStringLiteral("y"));
+    // The Delete key clears the selection; the save writes the grid.
+    sel->select(form.StringGrid->model()->index(2, 2), QItemSelectionModel::ClearAndSelect);
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.StringGrid, &del);
+    QVERIFY(form.grid().modified);
+    form.SaveTable();
+    // "y" is no number: the value column refuses it, the cell is marked and selected.
+    QCOMPARE(ui.texts(), QStringList{QStringLiteral("Поле заповнене некоректно")});
+    QCOMPARE(form.grid().errorRow, 1);
+    QCOMPARE(form.grid().errorCol, 3);
+    QCOMPARE(form.StringGrid->currentIndex().column(), 3);
+    QCOMPARE(m.rows(), QStringLiteral("1/1/а/1.5 1/2/б/2 2/1/в/"));
+    form.grid().setCell(3, 1, QStringLiteral("7,5"));
+    form.SaveTable();
+    QCOMPARE(m.rows(), QStringLiteral("1/1/x/7.5 1/2//2 2/1/в/"));
+    QCOMPARE(form.grid().errorRow, -1);
+    // Refresh answered No keeps the grid; hiding forgets the code.
+    form.grid().setCell(2, 1, QStringLiteral("незбережене"));
+    ui.answers = {Answer::No};
+    form.refreshClick();
+    QCOMPARE(form.grid().cell(2, 1), QStringLiteral("незбережене"));
+    form.hide();
+    QCOMPARE(form.CurrentCode, 0);
+}
+
+AERIS_TEST(TestFormTable)
 AERIS_TEST(TestTableGrid)
 AERIS_TEST(TestClipboardTables)
 #include "tst_tablegrid.moc"
