@@ -35,7 +35,7 @@ public:
     QString text() override { return m_text; }
     QByteArray rtf() override { return m_rtf; }
     void setText(const QString& t) override { m_text = t; m_rtf.clear(); }
-    void setRtf(const QByteArray& r) override { m_rtf = r; m_text.clear(); }
+    void setRtf(const QByteArray& r, const QByteArray&) override { m_rtf = r; m_text.clear(); }
     void setTextAndRtf(const QString& t, const QByteArray& r) override { m_text = t; m_rtf = r; }
 
 private:

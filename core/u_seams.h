@@ -46,7 +46,9 @@ public:
     virtual QString text() = 0;
     virtual QByteArray rtf() = 0; // empty when the clipboard holds no rich text
     virtual void setText(const QString& text) = 0;
-    virtual void setRtf(const QByteArray& rtf) = 0; // rich text only
+    // Rich text only: `rtf` under the registered name "Rich Text Format", `desktopRtf` (when
+    // given) under the names desktop programs read (text/rtf and its aliases).
+    virtual void setRtf(const QByteArray& rtf, const QByteArray& desktopRtf = {}) = 0;
     virtual void setTextAndRtf(const QString& text, const QByteArray& rtf) = 0;
 };
 

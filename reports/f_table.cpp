@@ -380,14 +380,14 @@ void TFormTable::copyClick()
 {
     const TableGrid::Clip clip = m_grid.CopySelection(selection());
     if (clip.rtf.isEmpty()) seams().clipboard->setText(clip.text);
-    else seams().clipboard->setRtf(clip.rtf);
+    else seams().clipboard->setRtf(clip.rtf, clip.desktopRtf);
 }
 
 void TFormTable::cutClick()
 {
     const TableGrid::Clip clip = m_grid.Cut(selection());
     if (clip.rtf.isEmpty()) seams().clipboard->setText(clip.text);
-    else seams().clipboard->setRtf(clip.rtf);
+    else seams().clipboard->setRtf(clip.rtf, clip.desktopRtf);
     afterGridChange();
 }
 

@@ -186,6 +186,22 @@ TableGrid::Clip TableGrid::CopySelection(const Selection& s) const
     }
     rtf += "}";
     clip.rtf = rtf;
+    // Word processors make a table of rows only with cell boundaries and "in table" paragraphs,
+    // and read the letters in the document's code page.
+    QByteArray desk = "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset204 Arial;}}\\f0\\fs20 ";
+    QByteArray bounds = "\\trowd";
+    int right = 0;
+    for (int c = s.left; c <= s.right; ++c) {
+        right += 15 * (c < int(columnWidths.size()) ? std::max(20, columnWidths[size_t(c)]) : 64);
+        bounds += "\\cellx" + QByteArray::number(right);
+    }
+    for (int r = s.top; r <= s.bottom; ++r) {
+        desk += bounds + " \\pard\\intbl ";
+        for (int c = s.left; c <= s.right; ++c) desk += rtf::rtfEscape(cell(c, r)) + "\\cell ";
+        desk += "\\row ";
+    }
+    desk += "\\pard\\par}";
+    clip.desktopRtf = desk;
     return clip;
 }
 
@@ -202,13 +218,24 @@ std::vector<QStringList> TableGrid::decodeRtfTable(const QByteArray& rtf)
     enum Kind { Char, Cell, Row, Par };
     struct Token {
         Kind kind;
-        char ch;
+        QChar ch;
     };
     std::vector<Token> tokens;
     const qsizetype start = rtf.indexOf("\\trowd", 1);
     if (start < 0) return {};
     const qsizetype n = rtf.size();
     auto isHex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); };
+    // Desktop programs write letters outside the document's code page as \uN followed by a
+    // fallback of \ucN characters (one by default); the fallback is skipped.
+    int ucCount = 1;
+    int skip = 0;
+    auto put = [&](QChar ch) {
+        if (skip > 0) {
+            --skip;
+            return;
+        }
+        tokens.push_back({Char, ch});
+    };
     for (qsizetype i = start + 6; i < n;) {
         const char c = rtf[i];
         if (c == '{' || c == '}' || c == '\r' || c == '\n') {
@@ -216,20 +243,20 @@ std::vector<QStringList> TableGrid::decodeRtfTable(const QByteArray& rtf)
             continue;
         }
         if (c != '\\') {
-            tokens.push_back({Char, c});
+            put(codepage::fromCp1251(QByteArray(1, c)).front());
             ++i;
             continue;
         }
         if (i + 1 >= n) break; // a stray backslash at the end
         const char next = rtf[i + 1];
         if (next == '\\' || next == '{' || next == '}') {
-            tokens.push_back({Char, next});
+            put(QLatin1Char(next));
             i += 2;
             continue;
         }
         if (next == '\'') {
             if (i + 3 < n && isHex(rtf[i + 2]) && isHex(rtf[i + 3])) {
-                tokens.push_back({Char, char(rtf.mid(i + 2, 2).toInt(nullptr, 16))});
+                put(codepage::fromCp1251(QByteArray(1, char(rtf.mid(i + 2, 2).toInt(nullptr, 16)))).front());
                 i += 4;
             } else {
                 i += 2;
@@ -245,15 +272,24 @@ std::vector<QStringList> TableGrid::decodeRtfTable(const QByteArray& rtf)
         const QByteArray word = rtf.mid(i + 1, j - i - 1);
         const bool delimited = j >= n || rtf[j] == ' ' || rtf[j] == '\\' || rtf[j] == '{' || rtf[j] == '}' || rtf[j] == '\r' ||
                                rtf[j] == '\n';
+        const qsizetype paramStart = j;
         if (j < n && (rtf[j] == '-' || (rtf[j] >= '0' && rtf[j] <= '9'))) {
             ++j;
             while (j < n && rtf[j] >= '0' && rtf[j] <= '9') ++j; // the parameter goes with the word
         }
+        const QByteArray param = rtf.mid(paramStart, j - paramStart);
         if (delimited) {
-            if (word == "cell") tokens.push_back({Cell, 0});
-            else if (word == "row") tokens.push_back({Row, 0});
-            else if (word == "par") tokens.push_back({Par, 0});
-            else if (word == "rquote") tokens.push_back({Char, '\''});
+            if (word == "cell") tokens.push_back({Cell, {}});
+            else if (word == "row") tokens.push_back({Row, {}});
+            else if (word == "par") tokens.push_back({Par, {}});
+            else if (word == "rquote") put(QLatin1Char('\''));
+        } else if (word == "u" && !param.isEmpty()) {
+            int code = param.toInt();
+            if (code < 0) code += 65536;
+            put(QChar(char16_t(code)));
+            skip = ucCount;
+        } else if (word == "uc" && !param.isEmpty()) {
+            ucCount = std::max(0, param.toInt());
         }
         if (j < n && rtf[j] == ' ') ++j;
         i = j;
@@ -263,18 +299,18 @@ std::vector<QStringList> TableGrid::decodeRtfTable(const QByteArray& rtf)
     if (lastRow == tokens.rend()) return {};
     tokens.erase(lastRow.base(), tokens.end());
     std::vector<QStringList> rows(1);
-    QByteArray text;
+    QString text;
     for (const Token& t : tokens) {
         switch (t.kind) {
         case Char: text += t.ch; break;
-        case Par: text += "\r\n"; break;
+        case Par: text += QLatin1String("\r\n"); break;
         case Cell:
-            rows.back() << codepage::fromCp1251(text);
+            rows.back() << text;
             text.clear();
             break;
         case Row:
             // Text after the last cell of a row (rare) counts as one more cell.
-            if (!codepage::fromCp1251(text).trimmed().isEmpty()) rows.back() << codepage::fromCp1251(text);
+            if (!text.trimmed().isEmpty()) rows.back() << text;
             text.clear();
             rows.emplace_back();
             break;

@@ -92,8 +92,9 @@ public:
     void ClearCells(const Selection& s); // the Delete key outside the editor
     // Cut: copies, then deletes whole rows or empties the cells.
     struct Clip {
-        QString text;   // one cell: plain text
-        QByteArray rtf; // a block: RTF only
+        QString text;          // one cell: plain text
+        QByteArray rtf;        // a block: RTF only, in the viewer's own minimal form
+        QByteArray desktopRtf; // the same block as desktop word processors paste it as a table
     };
     Clip CopySelection(const Selection& s) const;
     Clip Cut(const Selection& s);

@@ -15,8 +15,14 @@
 namespace aeris {
 namespace {
 
-// Rich text on the clipboard goes under the names desktop programs read and write.
+// Rich text on the clipboard goes under the names desktop programs read and write, and under
+// the registered name of the format itself.
 const char* const kRtfFormats[] = {"text/rtf", "text/richtext", "application/rtf"};
+#ifdef Q_OS_WIN
+const char* const kRegisteredRtf = "application/x-qt-windows-mime;value=\"Rich Text Format\"";
+#else
+const char* const kRegisteredRtf = "Rich Text Format";
+#endif
 
 class QtMessages final : public MessageSeam {
 public:
@@ -80,10 +86,17 @@ public:
         if (!mime) return {};
         for (const char* f : kRtfFormats)
             if (mime->hasFormat(QLatin1String(f))) return mime->data(QLatin1String(f));
+        if (mime->hasFormat(QLatin1String(kRegisteredRtf))) return mime->data(QLatin1String(kRegisteredRtf));
         return {};
     }
     void setText(const QString& t) override { QApplication::clipboard()->setText(t); }
-    void setRtf(const QByteArray& r) override { setTextAndRtf(QString(), r); }
+    void setRtf(const QByteArray& r, const QByteArray& desktop) override
+    {
+        auto* mime = new QMimeData;
+        mime->setData(QLatin1String(kRegisteredRtf), r);
+        for (const char* f : kRtfFormats) mime->setData(QLatin1String(f), desktop.isEmpty() ? r : desktop);
+        QApplication::clipboard()->setMimeData(mime);
+    }
     void setTextAndRtf(const QString& t, const QByteArray& r) override
     {
         auto* mime = new QMimeData;

@@ -46,7 +46,12 @@ public:
     QString text() override { return m_r.clipboardText; }
     QByteArray rtf() override { return m_r.clipboardRtf; }
     void setText(const QString& t) override { m_r.clipboardText = t; m_r.clipboardRtf.clear(); }
-    void setRtf(const QByteArray& r) override { m_r.clipboardRtf = r; m_r.clipboardText.clear(); }
+    void setRtf(const QByteArray& r, const QByteArray& desktop) override
+    {
+        m_r.clipboardRtf = r;
+        m_r.clipboardDesktopRtf = desktop;
+        m_r.clipboardText.clear();
+    }
     void setTextAndRtf(const QString& t, const QByteArray& r) override { m_r.clipboardText = t; m_r.clipboardRtf = r; }
 
 private:

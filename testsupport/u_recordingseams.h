@@ -30,6 +30,7 @@ public:
     QStringList startedProcesses;        // "program arg1 arg2 ..."
     QString clipboardText;
     QByteArray clipboardRtf;
+    QByteArray clipboardDesktopRtf;
 
     QStringList texts() const;           // the texts of all messages, in order
     void clear();

@@ -11,6 +11,8 @@
 #include "u_testregistry.h"
 
 #include <QHash>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QLocale>
 #include <QTest>
 
@@ -270,6 +272,7 @@ private slots:
     void badRtfFallsBackOrIsIgnored_data();
     void badRtfFallsBackOrIsIgnored();
     void roundTrip();
+    void tableFromLibreOffice();
 };
 
 void TestClipboardTables::copyOneCellAndABlock()
@@ -383,6 +386,12 @@ void TestFormTable::showsEditsSavesAndExchanges()
     form.copyClick();
     QCOMPARE(ui.clipboardRtf, QByteArray("{\\rtf \\trowd 1\\cell \\'e0\\cell \\row \\trowd 2\\cell \\'e1\\cell \\row }"));
     QVERIFY(ui.clipboardText.isEmpty());
+    // Desktop programs get the same cells as a table they paste; the viewer reads it back.
+    QVERIFY(ui.clipboardDesktopRtf.contains("\\ansicpg1251"));
+    QVERIFY(ui.clipboardDesktopRtf.contains("\\intbl"));
+    const std::vector<QStringList> back = TableGrid::decodeRtfTable(ui.clipboardDesktopRtf);
+    QCOMPARE(back.size(), size_t(2));
+    QCOMPARE(back[1], (QStringList{QStringLiteral("2"), QStringLiteral("б")}));
     // One cell: plain text.
     form.selectCell(2, 3);
     sel->select(form.StringGrid->model()->index(3, 2), QItemSelectionModel::ClearAndSelect);
@@ -421,6 +430,37 @@ void TestFormTable::showsEditsSavesAndExchanges()
 }
 
 AERIS_TEST(TestFormTable)
+void TestClipboardTables::tableFromLibreOffice()
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty()) QSKIP("LibreOffice is not installed: its RTF tables are not tried");
+    test::TempDir d;
+    d.write(QStringLiteral("t.html"), QStringLiteral("<html><body><table border=1><tr><td>Азоту діоксид</td><td>0,25</td></tr>"
+                                                     "<tr><td>{дужки} і \\</td><td>об'єкт</td></tr></table></body></html>").toUtf8());
+    QProcess p;
+    p.start(soffice, {QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("rtf:Rich Text Format"),
+                      QStringLiteral("--outdir"), d.path(), d.file(QStringLiteral("t.html"))});
+    QVERIFY(p.waitForFinished(180000));
+    const QByteArray rtf = d.read(QStringLiteral("t.rtf"));
+    QVERIFY2(!rtf.isEmpty(), "LibreOffice wrote no RTF");
+    TableGrid g;
+    g.setShape(2, 1, 4);
+    g.PasteClipboard(QString(), rtf, {0, 1, 0, 1});
+    QCOMPARE(g.cell(0, 1), QStringLiteral("Азоту діоксид"));
+    QCOMPARE(g.cell(1, 1), QStringLiteral("0,25"));
+    QCOMPARE(g.cell(0, 2), QStringLiteral("{дужки} і \\"));
+    QCOMPARE(g.cell(1, 2), QStringLiteral("об'єкт"));
+    // And the other way: a block copied from the viewer opens in it as a table.
+    d.write(QStringLiteral("c.rtf"), g.CopySelection({0, 1, 1, 2}).desktopRtf);
+    QProcess q;
+    q.start(soffice, {QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("html"), QStringLiteral("--outdir"),
+                      d.path(), d.file(QStringLiteral("c.rtf"))});
+    QVERIFY(q.waitForFinished(180000));
+    const QString html = QString::fromUtf8(d.read(QStringLiteral("c.html")));
+    QCOMPARE(html.count(QStringLiteral("<td")), 4);
+    QVERIFY(html.contains(QStringLiteral("0,25")));
+}
+
 AERIS_TEST(TestTableGrid)
 AERIS_TEST(TestClipboardTables)
 #include "tst_tablegrid.moc"
