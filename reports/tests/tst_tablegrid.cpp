@@ -125,6 +125,7 @@ private slots:
     void saveRestoresGroupValuesAndDeletesMissingRows();
     void emptiedGridDeletesEverything();
     void emptyKeyStopsTheSave();
+    void refusedApplyIsToldAndReloads();
     void decimalSeparators_data();
     void decimalSeparators();
     void rowOperations();
@@ -206,6 +207,24 @@ void TestTableGrid::emptyKeyStopsTheSave()
     t.g.setCell(1, 4, QStringLiteral("1"));
     QCOMPARE(t.g.SaveTable(t.m, 1), TableGrid::SaveResult::Saved);
     QCOMPARE(t.m.rows(), QStringLiteral("1/1/змінено/1.5 1/2/б/2 2/1/в/ 5/1//"));
+}
+
+void TestTableGrid::refusedApplyIsToldAndReloads()
+{
+    Table t(kThree);
+    // Two new rows with one key: both are new records, the database refuses the second.
+    t.g.InsertRowsAfter({0, 3, 3, 4});
+    for (int r : {4, 5}) {
+        t.g.setCell(0, r, QStringLiteral("9"));
+        t.g.setCell(1, r, QStringLiteral("9"));
+    }
+    QCOMPARE(t.g.SaveTable(t.m, 1), TableGrid::SaveResult::ApplyFailed);
+    QCOMPARE(t.ui.texts(), QStringList{QStringLiteral("Помилка у ключових полях")});
+    QCOMPARE(t.ui.messages[0].caption, QStringLiteral("Помилка при збереженні"));
+    QCOMPARE(t.g.rowCount(), 6); // the grid as the user left it
+    QVERIFY(t.g.modified);
+    QVERIFY(!t.m.ds.updatesPending()); // the module reloaded
+    QCOMPARE(t.m.rows(), QStringLiteral("1/1/а/1.5 1/2/б/2 2/1/в/"));
 }
 
 void TestTableGrid::decimalSeparators_data()
