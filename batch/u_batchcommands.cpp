@@ -1,5 +1,6 @@
 #include "u_batchcommands.h"
 
+#include "DBF.h"
 #include "d_obj.h"
 #include "u_measures.h"
 #include "u_seams.h"
@@ -144,6 +145,34 @@ int cmdMeasures(Context& ctx, const QStringList& a)
     return 0;
 }
 
+int cmdDbf(Context& ctx, const QStringList& a)
+{
+    dbf::TDBF t;
+    try {
+        t.setTableName(absolute(a[0]));
+        t.Open();
+    } catch (const Error& e) {
+        ctx.err << QStringLiteral("Помилка: ") << QString(e.message()).replace(u'\r', u' ') << Qt::endl;
+        return 1;
+    }
+    ctx.out << QStringLiteral("кодова сторінка: 0x%1").arg(t.codePageByte(), 2, 16, QLatin1Char('0')) << Qt::endl;
+    for (int f = 1; f <= t.FieldCount(); ++f) {
+        const dbf::FieldInfo i = t.fieldInfo(f);
+        ctx.out << QStringLiteral("поле %1: %2 %3 %4 %5").arg(f).arg(QString::fromLatin1(i.name)).arg(QLatin1Char(i.type)).arg(i.length).arg(i.decimals)
+                << Qt::endl;
+    }
+    ctx.out << QStringLiteral("записів: %1").arg(t.RecordCount()) << Qt::endl;
+    if (t.RecordCount() > 0) t.First();
+    for (int r = 0; r < t.RecordCount(); ++r) {
+        QStringList cells;
+        for (int f = 1; f <= t.FieldCount(); ++f) cells << t.GetFieldData(f);
+        ctx.out << cells.join(u'\t') << Qt::endl;
+        t.Next();
+    }
+    t.Close();
+    return 0;
+}
+
 } // namespace
 
 const std::vector<Command>& commands()
@@ -162,6 +191,8 @@ const std::vector<Command>& commands()
          2, cmdState},
         {QStringLiteral("measures"), QStringLiteral("<каталог>"),
          QStringLiteral("заплановані зміни між станами, як їх показує \"Показати заходи\""), 1, cmdMeasures},
+        {QStringLiteral("dbf"), QStringLiteral("<файл.dbf>"),
+         QStringLiteral("поля файлу DBF (назва, тип, довжина, десяткові знаки), кодова сторінка і всі записи"), 1, cmdDbf},
     };
     return table;
 }

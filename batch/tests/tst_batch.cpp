@@ -1,4 +1,5 @@
 #include "u_baseyear.h"
+#include "DBF.h"
 #include "u_batchcommands.h"
 #include "u_fbclient.h"
 #include "u_paths.h"
@@ -44,6 +45,7 @@ private slots:
     void failuresExitNonZero();
     void binaryPrintsUsage();
     void referenceSearchAndStates();
+    void dbfListing();
 };
 
 void TestBatch::newInfoHistory()
@@ -123,6 +125,35 @@ void TestBatch::referenceSearchAndStates()
     }
     QCOMPARE(r.exec({QStringLiteral("measures"), f}), 0);
     QCOMPARE(r.out, QStringLiteral("%1 р.: джерело № 4 (пм.1): закрити\n").arg(obj::peekBaseYear(f) + 1));
+}
+
+void TestBatch::dbfListing()
+{
+    Run r;
+    // The engine's result template, as the build made it, with one record written into it.
+    const QString file = r.work.file(QStringLiteral("ras_dsx.dbf"));
+    QVERIFY(QFile::copy(test::builtProgramDir() + QStringLiteral("/utils/ras_dsx.dbf"), file));
+    QFile::setPermissions(file, QFile::permissions(file) | QFileDevice::WriteOwner);
+    {
+        dbf::TDBF t;
+        t.setTableName(file);
+        t.Open();
+        t.Append();
+        t.SetFieldData(1, QStringLiteral("2"));
+        t.SetFieldData(9, QStringLiteral("0.125"));
+        t.Post();
+        t.Close();
+    }
+    QCOMPARE(r.exec({QStringLiteral("dbf"), file}), 0);
+    const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines[0], QStringLiteral("кодова сторінка: 0x57"));
+    QCOMPARE(lines[1], QStringLiteral("поле 1: KIND N 2 0"));
+    QVERIFY(lines.contains(QStringLiteral("записів: 1")));
+    QCOMPARE(lines.size(), 1 + 35 + 1 + 1);
+    QVERIFY(lines.last().startsWith(QStringLiteral("2\t\t\t")));
+    QVERIFY(lines.last().contains(QStringLiteral("\t0.1250000\t")));
+    QVERIFY(r.exec({QStringLiteral("dbf"), r.work.file(QStringLiteral("none.dbf"))}) != 0);
+    QVERIFY(r.err.startsWith(QStringLiteral("Помилка: Open: Не найден файл")));
 }
 
 AERIS_TEST(TestBatch)

@@ -51,6 +51,7 @@ private slots:
     void emptyAppendNext();
     void dosCodePage();
     void exclusiveAndLimits();
+    void templateDefinitions();
 };
 
 void TestDbf::layoutFromTheHeader()
@@ -298,6 +299,26 @@ void TestDbf::exclusiveAndLimits()
     d.write(QStringLiteral("broken.dbf"), bytes);
     b.setTableName(d.file(QStringLiteral("broken.dbf")));
     QCOMPARE(errorOf([&] { b.Open(); }), QStringLiteral("ReadHeader: Ошибка чтения заголовка файла"));
+}
+
+void TestDbf::templateDefinitions()
+{
+    const auto defs = parseDefinitions(QStringLiteral("# comment\n[a.dbf]\nX N 8 2\nNAME C 20 # name\n\n[b.dbf]\nF L 1\n"));
+    QCOMPARE(defs.size(), size_t(2));
+    QCOMPARE(defs[0].first, QStringLiteral("a.dbf"));
+    QCOMPARE(defs[0].second.size(), size_t(2));
+    QCOMPARE(defs[0].second[0].decimals, 2);
+    QVERIFY_THROWS_EXCEPTION(Error, parseDefinitions(QStringLiteral("X N 8\n")));           // no table yet
+    QVERIFY_THROWS_EXCEPTION(Error, parseDefinitions(QStringLiteral("[a.dbf]\nX N eight\n")));
+    test::TempDir d;
+    QVERIFY_THROWS_EXCEPTION(Error, makeTable(d.file(QStringLiteral("t.dbf")), {{"TOOLONGNAME1", 'C', 5}}));
+    QVERIFY_THROWS_EXCEPTION(Error, makeTable(d.file(QStringLiteral("t.dbf")), {{"BIG", 'C', 254}, {"B2", 'C', 254}, {"B3", 'C', 254},
+                                                                              {"B4", 'C', 254}, {"B5", 'C', 254}, {"B6", 'C', 254},
+                                                                              {"B7", 'C', 254}, {"B8", 'C', 254}, {"B9", 'C', 254},
+                                                                              {"B10", 'C', 254}, {"B11", 'C', 254}, {"B12", 'C', 254},
+                                                                              {"B13", 'C', 254}, {"B14", 'C', 254}, {"B15", 'C', 254},
+                                                                              {"B16", 'C', 254}}));
+    QVERIFY(!QFile::exists(d.file(QStringLiteral("t.dbf"))));
 }
 
 AERIS_TEST(TestDbf)
