@@ -6,6 +6,7 @@
 #include "f_tab.h"
 #include "u_appexception.h"
 #include "u_datagrid.h"
+#include "u_rowbuttons.h"
 #include "u_project.h"
 #include "u_seams.h"
 
@@ -287,29 +288,7 @@ QWidget* TFormEmissTab::gridBlock(DataGrid*& grid, Grid which, const char* const
     case editor::GridEvolvingEmissions: ds = &m_dm.IBQueryEvolData; break;
     case editor::GridUnitEmissions: ds = &m_dm.IBQueryGouData; break;
     }
-    const std::pair<QStyle::StandardPixmap, const char*> kinds[] = {
-        {QStyle::SP_ArrowUp, "Додати перед"}, {QStyle::SP_ArrowDown, "Додати після"}, {QStyle::SP_TrashIcon, "Видалити"}};
-    for (int k = 0; k < 3; ++k) {
-        auto* b = new QToolButton(block);
-        b->setObjectName(QString::fromLatin1(names[k]));
-        b->setIcon(style()->standardIcon(kinds[k].first));
-        b->setToolTip(QString::fromUtf8(kinds[k].second));
-        b->setAutoRaise(true);
-        b->setFocusPolicy(Qt::NoFocus); // typing goes on in the grid, as with speed buttons
-        DataGrid* g = grid;
-        connect(b, &QToolButton::clicked, this, [ds, k, g] {
-            guarded([&] {
-                if (!ds->active()) return;
-                if (k == 0) ds->insert();
-                else if (k == 1) ds->append();
-                else if (!ds->isEmpty() && !ds->eof()) ds->remove(); // never asked to delete at the end
-            });
-            g->setFocus();
-        });
-        buttons->addWidget(b);
-        m_rowButtons.push_back(b);
-    }
-    buttons->addStretch(1);
+    for (QToolButton* b : makeRowButtons(block, buttons, ds, grid, names)) m_rowButtons.push_back(b);
     l->addLayout(buttons);
     const GridSpec spec = specOf(which);
     grid->setStretchField(spec.stretch);

@@ -5,6 +5,7 @@
 #include "f_sel_subst.h"
 #include "u_appexception.h"
 #include "u_datagrid.h"
+#include "u_rowbuttons.h"
 #include "u_seams.h"
 
 #include <QCheckBox>
@@ -60,26 +61,7 @@ TFormTab::TFormTab(obj::TDataModuleObj& dm, TFormSelSubst& selSubst, TFormSelPro
         auto* buttons = new QHBoxLayout;
         db::Dataset* ds = p.ds;
         auto* grid = new DataGrid(page);
-        const std::pair<QStyle::StandardPixmap, const char*> kinds[] = {
-            {QStyle::SP_ArrowUp, "Додати перед"}, {QStyle::SP_ArrowDown, "Додати після"}, {QStyle::SP_TrashIcon, "Видалити"}};
-        for (int k = 0; k < 3; ++k) {
-            auto* b = new QToolButton(page);
-            b->setObjectName(QString::fromLatin1(p.names[k]));
-            b->setIcon(style()->standardIcon(kinds[k].first));
-            b->setToolTip(QString::fromUtf8(kinds[k].second));
-            b->setFocusPolicy(Qt::NoFocus);
-            connect(b, &QToolButton::clicked, this, [ds, k, grid] {
-                run([&] {
-                    if (!ds->active()) return;
-                    if (k == 0) ds->insert();
-                    else if (k == 1) ds->append();
-                    else if (!ds->isEmpty() && !ds->eof()) ds->remove();
-                });
-                grid->setFocus();
-            });
-            buttons->addWidget(b);
-        }
-        buttons->addStretch(1);
+        makeRowButtons(page, buttons, ds, grid, p.names);
         pl->addLayout(buttons);
         grid->setAppendOnDown(false);
         *p.grid = grid;
