@@ -10,6 +10,7 @@
 
 #include "calc.h"
 #include "dbfio.h"
+#include "maps.h"
 #include "task.h"
 
 #include <cstdio>
@@ -37,6 +38,7 @@ struct Engine {
     std::string folder, ini, templ;
     bool loaded = false;
     dispex::Task task;
+    std::vector<dispex::Result> results;
 
     bool open()
     {
@@ -50,11 +52,22 @@ struct Engine {
         }
     }
 
+    bool maps()
+    {
+        try {
+            for (const std::string& f : dispex::writeMaps(task, results, folder)) say("map " + f);
+            return true;
+        } catch (const std::exception& e) {
+            say(std::string("error ") + e.what());
+            return false;
+        }
+    }
+
     bool calc()
     {
         try {
             std::vector<std::string> log;
-            const auto results = dispex::calculate(task, [](int p) { say("progress " + std::to_string(p)); }, log);
+            results = dispex::calculate(task, [](int p) { say("progress " + std::to_string(p)); }, log);
             for (const std::string& l : log) say("log " + l);
             dispex::writeDbf(templ, folder + "/ras_dsx.dbf", dispex::resultRecords(results));
             return true;
@@ -87,7 +100,7 @@ int main(int argc, char** argv)
         }
     }
     if (batch) {
-        if (!engine.open() || !engine.calc()) return 1;
+        if (!engine.open() || !engine.calc() || !engine.maps()) return 1;
         say("done");
         return 0;
     }
@@ -112,7 +125,10 @@ int main(int argc, char** argv)
             say("closed Основной расчет");
             if (!ok) return 1;
         } else if (line == "maps") {
-            say("error the maps are not made by this version of the engine");
+            if (engine.task.settings.mapFormat == 0) say("window Карта распределения концентраций");
+            const bool ok = engine.maps();
+            if (engine.task.settings.mapFormat == 0) say("closed Карта распределения концентраций");
+            if (!ok) return 1;
         } else if (line.rfind("close ", 0) == 0) {
             const std::string caption = line.substr(6);
             say("closed " + caption);

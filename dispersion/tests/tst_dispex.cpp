@@ -109,6 +109,7 @@ private slots:
     void summationGroup();
     void badInputNamesTheFileAndWritesNothing();
     void protocolRun();
+    void mapsArePictures();
 };
 
 void TestDispex::singleStackMaximumIsCm()
@@ -256,6 +257,44 @@ void TestDispex::protocolRun()
     p.closeWriteChannel();
     QVERIFY(p.waitForFinished(20000));
     QCOMPARE(p.exitCode(), 0);
+}
+
+void TestDispex::mapsArePictures()
+{
+    Task t;
+    t.stack(1, -300, 0, 12);
+    t.stack(2, 400, 300, 6);
+    t.files[QStringLiteral("f_r5.dbf")] = {{{1, "7"}, {2, "0"}, {3, "0"}, {4, "12000"}, {5, "8000"}, {6, "0"}, {7, "200"}, {8, "200"}}};
+    t.files[QStringLiteral("f_r51.dbf")] = {{{1, "1"}, {2, "-800"}, {3, "-600"}, {4, "1"}}, {{1, "2"}, {2, "900"}, {3, "-600"}, {4, "1"}},
+                                             {{1, "3"}, {2, "900"}, {3, "700"}, {4, "1"}}, {{1, "4"}, {2, "-800"}, {3, "700"}, {4, "1"}}};
+    QFile ini(t.ini());
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[Map]\nMark=1\nZone=1\n");
+    ini.close();
+    const Task::Run r = t.run();
+    QVERIFY2(r.code == 0, qPrintable(r.out));
+    const QString bmp = QDir(t.folder()).filePath(QStringLiteral("7_330.bmp"));
+    QVERIFY2(r.out.contains(QStringLiteral("map ") + bmp), qPrintable(r.out));
+    QFile f(bmp);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray head = f.read(54);
+    QCOMPARE(head.left(2), QByteArray("BM"));
+    QCOMPARE(int(head[28]), 24);
+    if (!qEnvironmentVariableIsEmpty("AERIS_KEEP_MAP")) {
+        QFile::copy(bmp, qEnvironmentVariable("AERIS_KEEP_MAP"));
+        QFile::copy(QDir(t.folder()).filePath(QStringLiteral("ras_dsx.dbf")), qEnvironmentVariable("AERIS_KEEP_MAP") + QStringLiteral(".dbf"));
+    }
+    // The vector form of the same map.
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[Map]\nFormat=1\n");
+    ini.close();
+    QVERIFY(t.run().code == 0);
+    QFile dxf(QDir(t.folder()).filePath(QStringLiteral("7_330.dxf")));
+    QVERIFY(dxf.open(QIODevice::ReadOnly));
+    const QByteArray text = dxf.readAll();
+    QVERIFY(text.startsWith("0\nSECTION\n2\nENTITIES\n"));
+    QVERIFY(text.contains("ISO_0.05"));
+    QVERIFY(text.endsWith("0\nEOF\n"));
 }
 
 AERIS_TEST(TestDispex)
