@@ -1,5 +1,6 @@
 #include "calc.h"
 
+#include "kernel.h"
 #include "ond86.h"
 
 #include <algorithm>
@@ -105,11 +106,6 @@ SourceTerm buildTerm(const Task& t, const EmissionSource& s, const Emission& e, 
     }
     return term;
 }
-
-// Per (part, speed): the maximum and its distance at that speed.
-struct AtSpeed {
-    double Cmu, xmu, H, F;
-};
 
 struct Quantity {
     int code = 0;
@@ -237,23 +233,25 @@ std::vector<Result> calculate(const Task& t, const std::function<void(int)>& pro
         speeds.erase(std::unique(speeds.begin(), speeds.end()), speeds.end());
 
         // Everything that does not depend on the receptor, once per (part, speed).
-        struct Flat {
-            double x, y;
-            int source;
-            size_t member;
-            std::vector<AtSpeed> at;
-        };
-        std::vector<Flat> flat;
-        for (size_t mi = 0; mi < q.members.size(); ++mi)
+        std::vector<PartArrays> arrays(q.members.size());
+        for (size_t mi = 0; mi < q.members.size(); ++mi) {
+            PartArrays& pa = arrays[mi];
+            pa.Cmu.resize(speeds.size());
+            pa.invXmu.resize(speeds.size());
             for (const SourceTerm& term : q.members[mi].terms)
                 for (const Part& p : term.parts) {
-                    Flat f{p.x, p.y, term.id, mi, {}};
-                    for (double u : speeds) {
-                        const double k = u / p.max.um;
-                        f.at.push_back({ond86::r(k) * p.max.Cm * p.share * emissionAt(*term.emission, u), ond86::p(k) * p.max.xm, p.max.H, term.F});
+                    pa.x.push_back(p.x);
+                    pa.y.push_back(p.y);
+                    pa.H.push_back(p.max.H);
+                    pa.dusty.push_back(term.F > 1.5 ? 1 : 0);
+                    pa.source.push_back(term.id);
+                    for (size_t si = 0; si < speeds.size(); ++si) {
+                        const double k = speeds[si] / p.max.um;
+                        pa.Cmu[si].push_back(ond86::r(k) * p.max.Cm * p.share * emissionAt(*term.emission, speeds[si]));
+                        pa.invXmu[si].push_back(1 / (ond86::p(k) * p.max.xm));
                     }
-                    flat.push_back(std::move(f));
                 }
+        }
 
         std::vector<double> baseDirs;
         if (t.fixedDir) baseDirs.push_back(t.fixDir);
@@ -269,23 +267,11 @@ std::vector<Result> calculate(const Task& t, const std::function<void(int)>& pro
                 auto evaluate = [&](double theta, size_t si, std::vector<double>& members) {
                     double dxw, dyw;
                     downwind(t.northAngle, theta, dxw, dyw);
-                    std::fill(members.begin(), members.end(), 0.0);
-                    const double u = speeds[si];
-                    for (const Flat& f : flat) {
-                        const double ex = rc.x - f.x, ey = rc.y - f.y;
-                        const double x = ex * dxw + ey * dyw;
-                        const AtSpeed& a = f.at[si];
-                        double c = 0;
-                        if (x > 0) {
-                            const double y = ex * dyw - ey * dxw;
-                            c = a.Cmu * ond86::s1(x / a.xmu, a.F, a.H) * ond86::s2(u, x, y);
-                        } else if (ex == 0 && ey == 0 && a.H < 10) {
-                            c = a.Cmu * ond86::s1(0, a.F, a.H); // at a low source: the limit on the axis
-                        }
-                        members[f.member] += c;
-                    }
                     double sum = 0;
-                    for (size_t m = 0; m < members.size(); ++m) sum += members[m] / q.members[m].gdk;
+                    for (size_t m = 0; m < arrays.size(); ++m) {
+                        members[m] = sumAt(arrays[m], si, speeds[si], rc.x, rc.y, dxw, dyw);
+                        sum += members[m] / q.members[m].gdk;
+                    }
                     return q.group ? sum / q.koefPoten : sum;
                 };
                 auto backgroundAt = [&](double theta, double u, double plant) {
@@ -308,7 +294,8 @@ std::vector<Result> calculate(const Task& t, const std::function<void(int)>& pro
                 };
                 std::vector<double> dirs = baseDirs;
                 if (t.settings.dangerousSector && !t.fixedDir)
-                    for (const Flat& f : flat) dirs.push_back(bearingFrom(t.northAngle, f.x, f.y, rc.x, rc.y));
+                    for (const PartArrays& pa : arrays)
+                        for (size_t k = 0; k < pa.size(); ++k) dirs.push_back(bearingFrom(t.northAngle, pa.x[k], pa.y[k], rc.x, rc.y));
                 double best = -1, bestDir = 0, bestU = speeds.front(), bestBg = 0;
                 auto consider = [&](double theta) {
                     for (size_t si = 0; si < speeds.size(); ++si) {
@@ -348,16 +335,14 @@ std::vector<Result> calculate(const Task& t, const std::function<void(int)>& pro
                     const size_t si = size_t(std::find(speeds.begin(), speeds.end(), bestU) - speeds.begin());
                     std::map<int, double> bySource;
                     double sum = 0;
-                    for (const Flat& f : flat) {
-                        const double ex = rc.x - f.x, ey = rc.y - f.y;
-                        const double x = ex * dxw + ey * dyw;
-                        const AtSpeed& a = f.at[si];
-                        double c = 0;
-                        if (x > 0) c = a.Cmu * ond86::s1(x / a.xmu, a.F, a.H) * ond86::s2(bestU, x, ex * dyw - ey * dxw);
-                        else if (ex == 0 && ey == 0 && a.H < 10) c = a.Cmu * ond86::s1(0, a.F, a.H);
-                        c /= q.members[f.member].gdk;
-                        bySource[f.source] += c;
-                        sum += c;
+                    for (size_t m = 0; m < arrays.size(); ++m) {
+                        std::vector<double> each(arrays[m].size());
+                        sumAt(arrays[m], si, bestU, rc.x, rc.y, dxw, dyw, each.data());
+                        for (size_t k = 0; k < each.size(); ++k) {
+                            const double c = each[k] / q.members[m].gdk;
+                            bySource[arrays[m].source[k]] += c;
+                            sum += c;
+                        }
                     }
                     std::vector<std::pair<int, double>> shares;
                     if (sum > 0)

@@ -110,6 +110,9 @@ private slots:
     void badInputNamesTheFileAndWritesNothing();
     void protocolRun();
     void mapsArePictures();
+    void splitSourcesConverge();
+    void backgroundBySectorAndSpeed();
+    void fiveLargestContributions();
 };
 
 void TestDispex::singleStackMaximumIsCm()
@@ -295,6 +298,83 @@ void TestDispex::mapsArePictures()
     QVERIFY(text.startsWith("0\nSECTION\n2\nENTITIES\n"));
     QVERIFY(text.contains("ISO_0.05"));
     QVERIFY(text.endsWith("0\nEOF\n"));
+}
+
+void TestDispex::splitSourcesConverge()
+{
+    // A linear and an area source: the field changes less and less as the split is refined.
+    auto field = [](const char* model, int parts) {
+        Task t;
+        t.files[QStringLiteral("istochn.dbf")].push_back({{1, "1"}, {2, "1"}, {3, "1"}, {5, QString::fromLatin1(model)}, {6, "1"},
+                                                           {7, "0"}, {8, "0"}, {9, "400"}, {10, "200"}, {11, "5"}, {12, "0"}, {13, "2"}, {14, "20"}});
+        t.files[QStringLiteral("sostav.dbf")].push_back({{1, "1"}, {2, "1"}, {3, "1"}, {4, "330"}, {6, "1"}});
+        t.files[QStringLiteral("f_r51.dbf")] = {{{1, "1"}, {2, "700"}, {3, "150"}}, {{1, "2"}, {2, "-300"}, {3, "500"}}};
+        QFile ini(t.ini());
+        ini.open(QIODevice::WriteOnly);
+        ini.write(QByteArray("[Calculation]\nDangerousSector=1\nMaxParts=") + QByteArray::number(parts) + "\n");
+        ini.close();
+        std::vector<double> v;
+        if (t.run().code != 0) return v;
+        for (const auto& rec : t.results()) v.push_back(number(rec.at(9)));
+        return v;
+    };
+    for (const char* model : {"555", "30"}) { // a line from (0,0) to (400,200); an area 400 × 200 m turned by 30°
+        const std::vector<double> coarse = field(model, 25), fine = field(model, 100), finest = field(model, 400);
+        QCOMPARE(finest.size(), size_t(2));
+        for (size_t i = 0; i < finest.size(); ++i) {
+            QVERIFY(finest[i] > 0);
+            const double d1 = std::fabs(coarse[i] - finest[i]), d2 = std::fabs(fine[i] - finest[i]);
+            QVERIFY2(d2 <= d1 + 1e-12 && d2 / finest[i] < 0.02,
+                     qPrintable(QStringLiteral("%1: %2 %3 %4").arg(QLatin1String(model)).arg(coarse[i]).arg(fine[i]).arg(finest[i])));
+        }
+    }
+}
+
+void TestDispex::backgroundBySectorAndSpeed()
+{
+    auto run = [](const char* speed, const char* fromDir) {
+        Task t;
+        t.stack(1, 0, 0, 0.001); // a negligible plant
+        t.files[QStringLiteral("f_r1.dbf")][0][3] = QStringLiteral("1");
+        t.files[QStringLiteral("f_r1.dbf")][0][6] = QString::fromLatin1(speed);
+        t.files[QStringLiteral("f_r1.dbf")][0][17] = QString::fromLatin1(fromDir);
+        Record fon{{1, "1"}, {2, "330"}, {3, "0"}, {6, "0.1"}};
+        for (int k = 0; k < 8; ++k) fon[7 + k] = QString::number(0.2 + 0.01 * k); // N 0.20, NE 0.21, … NW 0.27
+        t.files[QStringLiteral("fon.dbf")] = {fon};
+        t.files[QStringLiteral("f_r51.dbf")] = {{{1, "1"}, {2, "5000"}, {3, "5000"}}};
+        t.run();
+        const auto res = t.results();
+        return res.empty() ? -1.0 : number(res[0].at(13));
+    };
+    QVERIFY(std::fabs(run("1", "0") - 0.1) < 1e-6);      // calm: u ≤ 2 m/s
+    QVERIFY(std::fabs(run("5", "0") - 0.20) < 1e-6);     // north
+    QVERIFY(std::fabs(run("5", "90") - 0.22) < 1e-6);    // east
+    QVERIFY(std::fabs(run("5", "22.5") - 0.21) < 1e-6);  // on the edge: the clockwise sector
+    QVERIFY(std::fabs(run("5", "315") - 0.27) < 1e-6);   // north-west
+}
+
+void TestDispex::fiveLargestContributions()
+{
+    Task t;
+    for (int i = 1; i <= 6; ++i) t.stack(i, -50.0 * i, 0, double(i)); // larger emissions further west
+    t.files[QStringLiteral("f_r1.dbf")][0][17] = QStringLiteral("270");
+    t.files[QStringLiteral("f_r51.dbf")] = {{{1, "1"}, {2, "500"}, {3, "0"}}};
+    QVERIFY(t.run().code == 0);
+    const auto res = t.results();
+    QCOMPARE(res.size(), size_t(1));
+    double total = 0, last = 101;
+    std::vector<int> seen;
+    for (int slot : {14, 19, 24, 29, 34}) {
+        const int src = res[0].at(slot).toInt();
+        const double share = number(res[0].at(slot + 1));
+        QVERIFY(src >= 1 && src <= 6);
+        QVERIFY(share <= last); // sorted by share
+        last = share;
+        total += share;
+        seen.push_back(src);
+    }
+    QVERIFY(total < 100 && total > 80); // the sixth source has the rest
+    QVERIFY(std::find(seen.begin(), seen.end(), 6) != seen.end());
 }
 
 AERIS_TEST(TestDispex)
