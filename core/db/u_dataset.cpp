@@ -217,20 +217,27 @@ void Dataset::open()
     st.open();
     bindFields(st);
 
-    emit aboutToReset();
-    m_rows.clear();
-    m_deleted.clear();
+    // Rows are fetched aside first: a failure half-way leaves the dataset closed, not half-filled.
+    std::vector<RowPtr> fetched;
     const size_t columns = st.columns().size();
     const bool hasCalc = m_fields.size() > columns;
     while (!m_forNewMaster && st.fetch()) {
         auto row = std::make_shared<Row>();
         row->cur.resize(m_fields.size());
         std::copy(st.row().begin(), st.row().end(), row->cur.begin());
-        if (hasCalc) computeCalcFields(row->cur);
         row->old = row->cur;
-        m_rows.push_back(std::move(row));
+        fetched.push_back(std::move(row));
     }
     st.closeCursor();
+    emit aboutToReset();
+    m_rows = std::move(fetched);
+    m_deleted.clear();
+    if (hasCalc) {
+        for (RowPtr& row : m_rows) {
+            computeCalcFields(row->cur);
+            row->old = row->cur;
+        }
+    }
     m_openedWith = std::move(used);
     m_openedForNewMaster = m_forNewMaster;
     m_openedParamNames = st.paramNames();
