@@ -350,6 +350,12 @@ bool TDataModuleObj::OpenState(const QString& projectFolder)
 
 bool TDataModuleObj::CloseState()
 {
+    // The detail lists save themselves as they close; the lists above them only save when a
+    // row below is entered. An edit of a site, production, substance or source that was typed
+    // and left would vanish with the window or the state switch, so they are saved first, in
+    // the editor's save order. A failed save has shown its message by then.
+    if (StateOpen)
+        for (db::Dataset* ds : {&IBQuerySubst, &IBQueryPro, &IBQuerySites, &IBQueryEmisSrc}) SaveDataset(*ds);
     try {
         for (db::Dataset* ds : {&IBQuerySelProAll, &IBQuerySelSubstAll, &IBQueryGouData, &IBQueryEvolData, &IBQueryEmisData,
                                 &IBQueryGou, &IBQueryEvolSrc, &IBQueryEmisSrc, &IBQuerySites, &IBQueryPro, &IBQuerySubst, &IBQuerySrc})

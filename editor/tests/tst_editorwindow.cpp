@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QTest>
 #include <QToolButton>
 #include <cmath>
@@ -165,6 +166,7 @@ private slots:
     void productionPickerRerunsOnOtherList();
     void shiftEnterCompletesTheSource();
     void statesInTheSelector();
+    void closingTheMainWindowSavesEdits();
 };
 
 void TestEditorWindow::gridsShowTheirColumns()
@@ -309,6 +311,27 @@ void TestEditorWindow::statesInTheSelector()
     w.form->askYear = [](int current) { return current == obj::peekBaseYear(QString()) ? 2015 : 0; };
     w.form->SpeedButtonSetYear->click();
     QCOMPARE(w.form->ComboBoxPers->itemText(1), QStringLiteral("Перспектива: 2016"));
+}
+
+// The editor sits in the main window's panel; closing the main window hides it with its
+// parent, and an edit still being typed must reach the database all the same.
+void TestEditorWindow::closingTheMainWindowSavesEdits()
+{
+    Window w;
+    w.exec(QStringLiteral("insert into PROD_SITES values (1, 'М')"));
+    QWidget main;
+    w.form->setParent(&main);
+    const auto giveBack = qScopeGuard([&] { w.form->setParent(nullptr); });
+    main.show();
+    w.form->show();
+    w.form->logic().ReopenObjectData();
+    w.dm.IBQuerySites.edit();
+    w.dm.IBQuerySites[QStringLiteral("SITE_NAME")].setValue(QStringLiteral("Майданчик 1"));
+    main.close();
+    QVERIFY(!w.dm.StateOpen);
+    QVERIFY(w.dm.OpenState(w.project.projectPath()));
+    w.dm.IBQuerySites.open();
+    QCOMPARE(w.dm.IBQuerySites[QStringLiteral("SITE_NAME")].asString(), QStringLiteral("Майданчик 1"));
 }
 
 AERIS_TEST(TestPickers)

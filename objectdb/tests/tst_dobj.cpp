@@ -281,6 +281,19 @@ void TestDataModuleObj::savingMoments()
     QCOMPARE(m.count(QStringLiteral("select count(*) from EVOLVING_DATA where TY = 1.5")), 1);
     QCOMPARE(m.count(QStringLiteral("select count(*) from EMISSION_DATA where GS = 0.25")), 1);
     QVERIFY(m.ui.messages.isEmpty());
+    // Closing the state keeps what was typed in the upper lists and left unsaved.
+    dm.IBQuerySites.edit();
+    dm.IBQuerySites[QStringLiteral("SITE_NAME")].setValue(QStringLiteral("Змінений"));
+    dm.IBQueryEmisSrc.edit();
+    dm.IBQueryEmisSrc[QStringLiteral("HEIGHT")].setText(QStringLiteral("12,5"));
+    dm.IBQuerySubst.append();
+    dm.IBQuerySubst[QStringLiteral("SUBST_ID")].setText(QStringLiteral("4001/301")); // already there
+    m.reopen();
+    QCOMPARE(m.count(QStringLiteral("select count(*) from PROD_SITES where SITE_NAME = 'Змінений'")), 1);
+    QCOMPARE(m.count(QStringLiteral("select count(*) from EMISSION_SRC where HEIGHT = 12.5")), 1);
+    const QStringList told{QStringLiteral("Помилка при збереженні даних таблиці речовин"), QStringLiteral("Дублікат по ключовим полям")};
+    QCOMPARE(m.ui.texts(), told); // a failed save is told, not dropped in silence
+    QCOMPARE(m.count(QStringLiteral("select count(*) from SUBSTANCES")), 1);
 }
 
 void TestDataModuleObj::namesComeFromTheReference()
