@@ -9,6 +9,7 @@
 #include "u_rowbuttons.h"
 #include "u_project.h"
 #include "u_seams.h"
+#include "u_toolbutton.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -123,11 +124,7 @@ TFormEmissTab::TFormEmissTab(ProjectSession& project, obj::TDataModuleObj& dm, T
 
     // The header strip.
     auto* head = new QHBoxLayout;
-    LabelTitle = new QLabel(QStringLiteral("Викиди по об'єкту"), this);
-    QFont tf = LabelTitle->font();
-    tf.setBold(true);
-    tf.setPointSize(12);
-    LabelTitle->setFont(tf);
+    LabelTitle = makeTitleLabel(this, QStringLiteral("Викиди по об'єкту"), 12);
     head->addWidget(LabelTitle);
     ComboBoxPers = new QComboBox(this);
     ComboBoxPers->setObjectName(QStringLiteral("ComboBoxPers"));
@@ -135,12 +132,7 @@ TFormEmissTab::TFormEmissTab(ProjectSession& project, obj::TDataModuleObj& dm, T
     ComboBoxPers->installEventFilter(this);
     head->addWidget(ComboBoxPers);
     auto tool = [&](const char* name, const char* hint, QStyle::StandardPixmap icon) {
-        auto* b = new QToolButton(this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setToolTip(QString::fromUtf8(hint));
-        b->setIcon(style()->standardIcon(icon));
-        b->setAutoRaise(true);
-        b->setFocusPolicy(Qt::NoFocus);
+        QToolButton* b = makeToolButton(this, name, hint, icon);
         head->addWidget(b);
         return b;
     };

@@ -1,6 +1,7 @@
 #include "f_infoprod.h"
 
 #include "u_datagrid.h"
+#include "u_toolbutton.h"
 
 #include <QHeaderView>
 #include <QHideEvent>
@@ -17,15 +18,8 @@ TFormInfoProd::TFormInfoProd(ref::InfoProdData& data, QWidget* parent) : QWidget
     setObjectName(QStringLiteral("FormInfoProd"));
     auto* layout = new QVBoxLayout(this);
     auto* head = new QHBoxLayout;
-    LabelHead = new QLabel(QStringLiteral("Виробництва"), this);
-    QFont hf = LabelHead->font();
-    hf.setBold(true);
-    hf.setPointSize(14);
-    LabelHead->setFont(hf);
-    SpeedButtonSave = new QToolButton(this);
-    SpeedButtonSave->setObjectName(QStringLiteral("SpeedButtonSave"));
-    SpeedButtonSave->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    SpeedButtonSave->setToolTip(QStringLiteral("Зберегти"));
+    LabelHead = makeTitleLabel(this, QStringLiteral("Виробництва"), 14);
+    SpeedButtonSave = makeToolButton(this, "SpeedButtonSave", "Зберегти", QStyle::SP_DialogSaveButton);
     head->addWidget(LabelHead);
     head->addWidget(SpeedButtonSave);
     head->addStretch(1);

@@ -1,6 +1,7 @@
 #include "f_infosubst.h"
 
 #include "u_datagrid.h"
+#include "u_toolbutton.h"
 
 #include <QGridLayout>
 #include <QHideEvent>
@@ -97,15 +98,8 @@ TFormInfoSubst::TFormInfoSubst(ref::InfoSubstData& data, QWidget* parent) : QWid
     setObjectName(QStringLiteral("FormInfoSubst"));
     auto* layout = new QVBoxLayout(this);
     auto* head = new QHBoxLayout;
-    LabelHead = new QLabel(QStringLiteral("Речовини"), this);
-    QFont hf = LabelHead->font();
-    hf.setBold(true);
-    hf.setPointSize(14);
-    LabelHead->setFont(hf);
-    SpeedButtonSave = new QToolButton(this);
-    SpeedButtonSave->setObjectName(QStringLiteral("SpeedButtonSave"));
-    SpeedButtonSave->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    SpeedButtonSave->setToolTip(QStringLiteral("Зберегти"));
+    LabelHead = makeTitleLabel(this, QStringLiteral("Речовини"), 14);
+    SpeedButtonSave = makeToolButton(this, "SpeedButtonSave", "Зберегти", QStyle::SP_DialogSaveButton);
     EditFind = new QLineEdit(this);
     EditFind->setObjectName(QStringLiteral("EditFind"));
     SpeedButtonFind = new QToolButton(this);

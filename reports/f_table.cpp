@@ -3,6 +3,7 @@
 #include "u_appexception.h"
 #include "u_dataset.h"
 #include "u_seams.h"
+#include "u_toolbutton.h"
 
 #include <QAbstractTableModel>
 #include <QComboBox>
@@ -170,13 +171,8 @@ TFormTable::TFormTable(QWidget* parent) : QWidget(parent)
 
     auto* strip = new QHBoxLayout;
     auto button = [&](const char* name, const char* hint, QStyle::StandardPixmap icon, void (TFormTable::*slot)()) {
-        auto* b = new QToolButton(this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setToolTip(QString::fromUtf8(hint));
-        b->setIcon(style()->standardIcon(icon));
-        b->setAutoRaise(true);
+        QToolButton* b = makeToolButton(this, name, hint, icon);
         b->setFixedSize(23, 22);
-        b->setFocusPolicy(Qt::NoFocus);
         connect(b, &QToolButton::clicked, this, [this, slot] { guarded([&] { (this->*slot)(); }); });
         strip->addWidget(b);
         return b;

@@ -1,6 +1,7 @@
 #include "u_dataset.h"
 
 #include <QHash>
+#include <QScopeGuard>
 #include <algorithm>
 
 namespace aeris::db {
@@ -297,14 +298,7 @@ void Dataset::masterMoved()
     if (!active()) {
         if (m_closedByMaster && m_master && m_master->active()) {
             m_closedByMaster = false;
-            m_forNewMaster = m_master->belowNewRow();
-            try {
-                open();
-            } catch (...) {
-                m_forNewMaster = false;
-                throw;
-            }
-            m_forNewMaster = false;
+            openBelowMaster();
         }
         return;
     }
@@ -312,16 +306,16 @@ void Dataset::masterMoved()
     for (const QString& n : m_openedParamNames) now.push_back(masterValue(n));
     if (sameValues(now, m_openedWith)) return;
     close();
+    openBelowMaster();
+}
+
+void Dataset::openBelowMaster()
+{
     // A master row that is being entered has nothing below it in the database yet: the detail
     // shows no rows, and its opening saves nothing (the master is saved once rows are added).
     m_forNewMaster = m_master && m_master->belowNewRow();
-    try {
-        open();
-    } catch (...) {
-        m_forNewMaster = false;
-        throw;
-    }
-    m_forNewMaster = false;
+    const auto reset = qScopeGuard([this] { m_forNewMaster = false; });
+    open();
 }
 
 bool Dataset::belowNewRow() const

@@ -171,6 +171,7 @@ private:
     QVariant masterValue(const QString& name) const;
     std::vector<QVariant> currentParamValues(const Statement& st) const;
     void masterMoved();
+    void openBelowMaster();
     bool belowNewRow() const; // a row being entered here or above: nothing below it is saved
     void notifyDetails();
     void moveTo(int index);

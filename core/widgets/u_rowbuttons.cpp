@@ -3,6 +3,7 @@
 #include "u_appexception.h"
 #include "u_datagrid.h"
 #include "u_dataset.h"
+#include "u_toolbutton.h"
 
 #include <QStyle>
 
@@ -15,12 +16,7 @@ std::array<QToolButton*, 3> makeRowButtons(QWidget* parent, QHBoxLayout* row, db
         {QStyle::SP_ArrowUp, "Додати перед"}, {QStyle::SP_ArrowDown, "Додати після"}, {QStyle::SP_TrashIcon, "Видалити"}};
     std::array<QToolButton*, 3> out{};
     for (int k = 0; k < 3; ++k) {
-        auto* b = new QToolButton(parent);
-        b->setObjectName(QString::fromLatin1(names[k]));
-        b->setIcon(parent->style()->standardIcon(kinds[k].first));
-        b->setToolTip(QString::fromUtf8(kinds[k].second));
-        b->setAutoRaise(true);
-        b->setFocusPolicy(Qt::NoFocus);
+        QToolButton* b = makeToolButton(parent, names[k], kinds[k].second, kinds[k].first);
         QObject::connect(b, &QToolButton::clicked, parent, [ds, k, grid] {
             guardedNotify([&] {
                 if (!ds->active()) return true;
